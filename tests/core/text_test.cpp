@@ -1,0 +1,73 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+TEST(Text, Utf8RoundTripsEveryPlane) {
+    const std::string samples[] = {"", "ASCII", "\xC2\xB0" "C", "\xE2\x82\xAC", "\xF0\x9F\x94\x8B battery"};
+    for (const auto& s : samples) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(text::WideToUtf8(text::Utf8ToWide(s)), s);
+    }
+    EXPECT_EQ(text::Utf8ToWide("\xF0\x9F\x94\x8B").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+}
+
+TEST(Text, InvalidUtf8BecomesReplacementCharacters) {
+    struct Case { const char* what; std::string in; std::wstring out; };
+    const Case cases[] = {
+        {"lone continuation", "a\x80z", L"a\uFFFDz"},
+        {"cut sequence at end", "a\xE2\x82", L"a\uFFFD\uFFFD"},
+        {"overlong slash", "\xC0\xAF", L"\uFFFD\uFFFD"},
+        {"encoded surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
+        {"byte 0xFF", "\xFF", L"\uFFFD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(text::Utf8ToWide(c.in), c.out);
+    }
+}
+
+TEST(Text, NarrowAndWidenByCharacter) {
+    EXPECT_EQ(text::NarrowByLowByte(L"Max \u0141"), std::string("Max \x41"));
+    EXPECT_EQ(text::WidenByChar("\xE9t\xE9"), std::wstring(L"\u00E9t\u00E9"));
+}
+
+TEST(Text, LeadingNumberParse) {
+    struct Case { const char* in; std::optional<double> out; };
+    const Case cases[] = {
+        {"2.0", 2.0},      {"  -12.5 V", -12.5}, {"7.5", 7.5},          {"+3", 3.0},
+        {"1e3", 1000.0},   {"4e", 4.0},          {".5", 0.5},           {"5.", 5.0},
+        {"", std::nullopt}, {"abc", std::nullopt}, {"-", std::nullopt}, {".", std::nullopt},
+        {"nan", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt}, {"Forward", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(text::ParseLeadingDouble(std::string(c.in)), c.out);
+    }
+}
+
+TEST(Text, CheckedScaleRefusesWhatDoesNotFit) {
+    EXPECT_EQ(text::CheckedScaleU16(12.34, 100), 1234);
+    EXPECT_EQ(text::CheckedScaleU16(6553.5, 10), 65535);
+    EXPECT_EQ(text::CheckedScaleU16(-0.05, 10), 0);  // truncated toward zero
+    EXPECT_EQ(text::CheckedScaleS16(-3276.8, 10), -32768);
+    EXPECT_THROW(text::CheckedScaleU16(12000, 10), std::out_of_range);  // would wrap to 54464
+    EXPECT_THROW(text::CheckedScaleU16(-1, 10), std::out_of_range);
+    EXPECT_THROW(text::CheckedScaleS16(3276.8, 10), std::out_of_range);
+    EXPECT_THROW(text::CheckedScaleU16(std::nan(""), 10), std::out_of_range);
+    EXPECT_THROW(text::CheckedScaleU16(std::numeric_limits<double>::infinity(), 1), std::out_of_range);
+}
+
+TEST(Text, CaseInsensitiveNamesAreAsciiOnly) {
+    EXPECT_TRUE(text::EqualsNoCase("FILE", "file"));
+    EXPECT_FALSE(text::EqualsNoCase("FILE", "files"));
+    EXPECT_FALSE(text::EqualsNoCase("\xC9", "\xE9"));
+    EXPECT_EQ(text::AsciiLower("EV48-400-C"), "ev48-400-c");
+}
+
+}  // namespace
