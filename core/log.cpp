@@ -71,6 +71,8 @@ std::wstring FormatLine(const host::LocalTime& t, const std::wstring& message) {
 
 size_t BufferedLineCount() { return State().buffer.size(); }
 
+const std::vector<std::wstring>& BufferedLines() { return State().buffer; }
+
 void SetDirectoryOverride(const std::filesystem::path& directory) { State().directoryOverride = directory; }
 
 void SetClock(std::function<host::LocalTime()> clock) { State().clock = clock ? std::move(clock) : host::Now; }

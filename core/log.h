@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/host.h"
 
@@ -35,8 +36,9 @@ void Diagnostic(std::string_view line);
 namespace logdetail {
 // "[2025-07-08 09:03:04:017] " + message
 std::wstring FormatLine(const host::LocalTime& when, const std::wstring& message);
-// Lines waiting for the next batch (tests look at it).
+// Lines waiting for the next batch, formatted (tests look at them).
 size_t BufferedLineCount();
+const std::vector<std::wstring>& BufferedLines();
 // Where StartLog and FlushLog write; tests point it at a temporary folder. Empty = executable dir.
 void SetDirectoryOverride(const std::filesystem::path& directory);
 // The clock used for line stamps; tests fix it.
