@@ -1,1 +1,65 @@
-// (being written)
+#include "core/param_entry.h"
+
+#include <algorithm>
+
+#include "core/param_registry.h"
+
+ParamMaxFunction FixedMax(std::wstring value) {
+    return [value = std::move(value)](void*) { return value; };
+}
+
+bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value) {
+    const std::wstring label = text::Utf8ToWide(key);
+    const auto entry = std::find_if(entries.begin(), entries.end(), [&](const ParamEntry& e) { return e.label == label; });
+    if (entry == entries.end()) {
+        Log("No matching entry found for: " + key);
+        return false;
+    }
+    // A shown-only value (live data, identification) is never something to send to a controller.
+    if (entry->readOnly) {
+        Log("Read-only entry not changed: " + key);
+        return false;
+    }
+    if (entry->kind != ParamKind::Text) {
+        std::string whyNot;
+        const auto number = text::ParseLeadingDouble(value, &whyNot);
+        if (!number) {
+            Log("Invalid value for key: " + key + " -> " + whyNot);
+            return false;
+        }
+        // Bounds are read the way the tuning page reads them; a bound without a number (an option
+        // name, an empty text) admits nothing. NaN never reaches here, and !(a && b) would refuse it.
+        const auto minimum = text::ParseLeadingDouble(entry->minValue);
+        const auto maximum =
+            entry->maxValue ? text::ParseLeadingDouble(entry->maxValue(entry->owner)) : std::optional<double>();
+        if (!minimum || !maximum || !(*minimum <= *number && *number <= *maximum)) {
+            Log("Value out of range for " + key + ": " + value);
+            return false;
+        }
+    }
+    try {
+        if (!entry->setter) throw std::bad_function_call();
+        entry->setter(entry->owner, value);
+    } catch (...) {
+        Log("Setter failed for: " + key);
+        return false;
+    }
+    DirtyKeys().insert(entry->key);
+    Log("Updated: " + key + " = " + value);
+    return true;
+}
+
+std::string DescribeEntries(const void* owner, const std::vector<const EntryList*>& lists) {
+    std::string out;
+    for (const EntryList* list : lists) {
+        if (!list) continue;
+        for (const auto& entry : *list) {
+            if (entry.owner != owner || !entry.getter) continue;
+            out += text::NarrowByLowByte(entry.label);
+            out += '=';
+            out += entry.getter(entry.owner);
+            out += '\n';
+        }
+    }
+    return out;
+}

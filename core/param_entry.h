@@ -121,16 +121,21 @@ template <typename C, typename T>
 ParamSetter makeSetter(void (C::*member)(T)) {
     using Value = std::remove_cv_t<std::remove_reference_t<T>>;
     return [member](void* owner, const std::string& textValue) {
-        Diagnostic(std::string("ValueType is: ") + typeid(Value).name());
-        const auto value = paramdetail::ParseAs<Value>(textValue);
-        if (!value) {
-            if constexpr (std::is_enum_v<Value>) Diagnostic("Failed to parse enum value: " + textValue);
-            else Diagnostic("Failed to parse value from: '" + textValue + "'");
-            throw std::invalid_argument("not a value of this field: '" + textValue + "'");
+        if constexpr (std::is_same_v<Value, std::string>) {
+            (static_cast<C*>(owner)->*member)(textValue);  // a text field takes the text as it is
+        } else {
+            Diagnostic(std::string("ValueType is: ") + typeid(Value).name());
+            const auto value = paramdetail::ParseAs<Value>(textValue);
+            if (!value) {
+                if constexpr (std::is_enum_v<Value>) Diagnostic("Failed to parse enum value: " + textValue);
+                else Diagnostic("Failed to parse value from: '" + textValue + "'");
+                throw std::invalid_argument("not a value of this field: '" + textValue + "'");
+            }
+            if constexpr (!std::is_enum_v<Value>)
+                Diagnostic("Parsed value: " + paramdetail::NumberText(*value) + " from string: '" + textValue +
+                           "'");
+            (static_cast<C*>(owner)->*member)(*value);
         }
-        if constexpr (!std::is_enum_v<Value>)
-            Diagnostic("Parsed value: " + paramdetail::NumberText(*value) + " from string: '" + textValue + "'");
-        (static_cast<C*>(owner)->*member)(*value);
     };
 }
 

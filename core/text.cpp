@@ -141,7 +141,7 @@ std::wstring WidenByChar(std::string_view narrow) {
     return out;
 }
 
-std::optional<double> ParseLeadingDouble(std::wstring_view s) {
+std::optional<double> ParseLeadingDouble(std::wstring_view s, std::string* whyNot) {
     // Scanned by hand so that the locale's decimal point never matters and nothing throws.
     size_t i = 0;
     while (i < s.size() && IsSpace(s[i])) ++i;
@@ -154,7 +154,10 @@ std::optional<double> ParseLeadingDouble(std::wstring_view s) {
         ++i;
         while (i < s.size() && IsDigit(s[i])) number += static_cast<char>(s[i++]), ++digits;
     }
-    if (digits == 0) return std::nullopt;
+    if (digits == 0) {
+        if (whyNot) *whyNot = "not a number";
+        return std::nullopt;
+    }
     if (i < s.size() && (s[i] == L'e' || s[i] == L'E')) {
         size_t j = i + 1;
         std::string exponent = "e";
@@ -167,11 +170,16 @@ std::optional<double> ParseLeadingDouble(std::wstring_view s) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(number.c_str(), &end);
-    if (errno == ERANGE && std::isinf(value)) return std::nullopt;
+    if (errno == ERANGE && std::isinf(value)) {
+        if (whyNot) *whyNot = "out of range";
+        return std::nullopt;
+    }
     return value;
 }
 
-std::optional<double> ParseLeadingDouble(std::string_view s) { return ParseLeadingDouble(WidenByChar(s)); }
+std::optional<double> ParseLeadingDouble(std::string_view s, std::string* whyNot) {
+    return ParseLeadingDouble(WidenByChar(s), whyNot);
+}
 
 int32_t CheckedScale(double value, double factor, int32_t minField, int32_t maxField) {
     const double product = value * factor;

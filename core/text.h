@@ -25,8 +25,9 @@ std::wstring WidenByChar(std::string_view narrow);
 // The number at the start of the text, as the tuning page reads a bound or an edit: leading white
 // space, an optional sign, digits with an optional fraction and exponent ("2.0 V" gives 2). Nothing
 // when the text does not start with a number or the number is out of double range.
-std::optional<double> ParseLeadingDouble(std::string_view text);
-std::optional<double> ParseLeadingDouble(std::wstring_view text);
+// whyNot, when given, receives "not a number" or "out of range" on failure.
+std::optional<double> ParseLeadingDouble(std::string_view text, std::string* whyNot = nullptr);
+std::optional<double> ParseLeadingDouble(std::wstring_view text, std::string* whyNot = nullptr);
 
 // value x factor, truncated toward zero, into a 16-bit field. Throws std::out_of_range when the
 // product is not finite or does not fit [minField, maxField]: a wrapped value would reach the
