@@ -1,0 +1,6 @@
+#pragma once
+
+namespace sim {
+// Registers the simulated controller of every family this build knows.
+void RegisterAllFamilies();
+}  // namespace sim

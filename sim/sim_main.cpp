@@ -1,0 +1,118 @@
+// vantrel-sim: a simulated controller on a pseudo-terminal.
+//
+//   vantrel-sim --family FJ --link /tmp/vantrel-com [--state FILE] [--wire-timing] [--turnaround-ms N]
+//               [--fault silent|garble|drop|short --fault-rate P --seed N]
+//
+// Prints "READY <device>" once the line is up and answers until SIGINT or SIGTERM.
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "sim/fault_injector.h"
+#include "sim/pty_link.h"
+#include "sim/sim_controller.h"
+#include "sim/sim_families.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) { g_stop = 1; }
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    content = out.str();
+    return true;
+}
+
+// Written beside and renamed over, so a reader never sees half a state.
+void WriteState(const std::string& path, const std::string& state) {
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << state;
+    }
+    std::rename(temporary.c_str(), path.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    sim::RegisterAllFamilies();
+
+    CLI::App app{"Simulated controller on a pseudo-terminal"};
+    std::string family;
+    std::string linkPath;
+    std::string statePath;
+    bool wireTiming = false;
+    int turnaroundMs = 0;
+    std::string faultName = "none";
+    double faultRate = 1.0;
+    uint32_t seed = 1;
+    app.add_option("--family", family, "controller family")
+        ->required()
+        ->check(CLI::IsMember(sim::SimFamilies()));
+    app.add_option("--link", linkPath, "path of the symbolic link to the line's device")->required();
+    app.add_option("--state", statePath, "state file: loaded at start when present, saved after every change");
+    app.add_flag("--wire-timing", wireTiming, "pace answers at the family's baud rate, 10 bits a byte");
+    app.add_option("--turnaround-ms", turnaroundMs, "wait before each answer")->check(CLI::Range(0, 60000));
+    app.add_option("--fault", faultName, "line fault to inject")
+        ->check(CLI::IsMember({"none", "silent", "garble", "drop", "short"}));
+    app.add_option("--fault-rate", faultRate, "share of answers that get the fault")->check(CLI::Range(0.0, 1.0));
+    app.add_option("--seed", seed, "seed of the fault draws");
+    CLI11_PARSE(app, argc, argv);
+
+    auto controller = sim::MakeSimController(family);
+    if (!statePath.empty()) {
+        std::string state;
+        if (ReadWholeFile(statePath, state) && !controller->LoadState(state)) {
+            std::cerr << "vantrel-sim: cannot read the state in " << statePath << "\n";
+            return 1;
+        }
+    }
+
+    sim::PtyLink link;
+    std::string error;
+    if (!link.Create(linkPath, error)) {
+        std::cerr << "vantrel-sim: " << error << "\n";
+        return 1;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    sim::FaultInjector faults(*sim::ParseFaultKind(faultName), faultRate, seed);
+    std::string savedState = controller->SaveState();
+    if (!statePath.empty()) WriteState(statePath, savedState);
+    std::cout << "READY " << link.DevicePath() << std::endl;
+
+    while (!g_stop) {
+        const sim::Bytes input = link.ReadAvailable(50);
+        if (input.empty()) continue;
+        // A controller at another baud rate hears noise, and noise gets no answer.
+        if (link.LineBaudRate() != controller->BaudRate()) continue;
+        for (auto& answer : controller->Receive(input)) {
+            if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
+            const sim::Bytes onWire = faults.Apply(std::move(answer));
+            if (!onWire.empty())
+                link.Send(onWire, wireTiming ? std::optional<uint32_t>(controller->BaudRate()) : std::nullopt);
+        }
+        if (!statePath.empty()) {
+            std::string state = controller->SaveState();
+            if (state != savedState) {
+                WriteState(statePath, state);
+                savedState = std::move(state);
+            }
+        }
+    }
+    if (!statePath.empty()) WriteState(statePath, controller->SaveState());
+    return 0;
+}
