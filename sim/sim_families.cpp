@@ -1,11 +1,12 @@
 #include "sim/sim_families.h"
 
+#include "sim/ev48400c_sim.h"
 #include "sim/sim_controller.h"
 
 namespace sim {
 
 void RegisterAllFamilies() {
-    // Each family's simulated controller adds one line here.
+    RegisterSimController("EV48-400-C", MakeEv48400cSim);
 }
 
 }  // namespace sim
