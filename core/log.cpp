@@ -34,7 +34,9 @@ std::optional<std::filesystem::path> LogPath(const std::wstring& fileName) {
     return *dir / text::PathFromWide(fileName);
 }
 
-std::wstring PathText(const std::filesystem::path& p) { return text::Utf8ToWide(text::PathToUtf8(p)); }
+std::wstring PathText(const std::filesystem::path& p) {
+    return text::Utf8ToWide(text::PathToUtf8(p));
+}
 
 void Pad(std::wstring& out, int value, int width) {
     std::wstring digits = std::to_wstring(value < 0 ? -value : value);
@@ -69,13 +71,21 @@ std::wstring FormatLine(const host::LocalTime& t, const std::wstring& message) {
     return line;
 }
 
-size_t BufferedLineCount() { return State().buffer.size(); }
+size_t BufferedLineCount() {
+    return State().buffer.size();
+}
 
-const std::vector<std::wstring>& BufferedLines() { return State().buffer; }
+const std::vector<std::wstring>& BufferedLines() {
+    return State().buffer;
+}
 
-void SetDirectoryOverride(const std::filesystem::path& directory) { State().directoryOverride = directory; }
+void SetDirectoryOverride(const std::filesystem::path& directory) {
+    State().directoryOverride = directory;
+}
 
-void SetClock(std::function<host::LocalTime()> clock) { State().clock = clock ? std::move(clock) : host::Now; }
+void SetClock(std::function<host::LocalTime()> clock) {
+    State().clock = clock ? std::move(clock) : host::Now;
+}
 
 void Reset() {
     State().buffer.clear();
@@ -133,7 +143,9 @@ void Log(const std::wstring& message) {
     }
 }
 
-void Log(std::string_view utf8Message) { Log(text::Utf8ToWide(utf8Message)); }
+void Log(std::string_view utf8Message) {
+    Log(text::Utf8ToWide(utf8Message));
+}
 
 void SetStatus(const std::wstring& statusText) {
     auto& s = State();
@@ -142,11 +154,17 @@ void SetStatus(const std::wstring& statusText) {
     if (s.statusListener) s.statusListener(s.status);
 }
 
-void SetStatus(std::string_view narrowText) { SetStatus(text::WidenByChar(narrowText)); }
+void SetStatus(std::string_view narrowText) {
+    SetStatus(text::WidenByChar(narrowText));
+}
 
-std::wstring GetStatus() { return State().status; }
+std::wstring GetStatus() {
+    return State().status;
+}
 
-void SetStatusListener(StatusListener listener) { State().statusListener = std::move(listener); }
+void SetStatusListener(StatusListener listener) {
+    State().statusListener = std::move(listener);
+}
 
 void Diagnostic(std::string_view line) {
     if (!host::DebugEnabled()) return;

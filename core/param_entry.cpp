@@ -10,7 +10,8 @@ ParamMaxFunction FixedMax(std::wstring value) {
 
 bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value) {
     const std::wstring label = text::Utf8ToWide(key);
-    const auto entry = std::find_if(entries.begin(), entries.end(), [&](const ParamEntry& e) { return e.label == label; });
+    const auto entry =
+        std::find_if(entries.begin(), entries.end(), [&](const ParamEntry& e) { return e.label == label; });
     if (entry == entries.end()) {
         Log("No matching entry found for: " + key);
         return false;
@@ -30,8 +31,8 @@ bool ApplyParamValue(EntryList& entries, const std::string& key, const std::stri
         // Bounds are read the way the tuning page reads them; a bound without a number (an option
         // name, an empty text) admits nothing. NaN never reaches here, and !(a && b) would refuse it.
         const auto minimum = text::ParseLeadingDouble(entry->minValue);
-        const auto maximum =
-            entry->maxValue ? text::ParseLeadingDouble(entry->maxValue(entry->owner)) : std::optional<double>();
+        const auto maximum = entry->maxValue ? text::ParseLeadingDouble(entry->maxValue(entry->owner))
+                                             : std::optional<double>();
         if (!minimum || !maximum || !(*minimum <= *number && *number <= *maximum)) {
             Log("Value out of range for " + key + ": " + value);
             return false;

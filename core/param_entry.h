@@ -61,8 +61,10 @@ std::string NumberText(T value) {
         return value ? "1" : "0";
     } else if constexpr (std::is_integral_v<T>) {
         // Widened first, so that 8-bit values print as numbers rather than characters.
-        if constexpr (std::is_signed_v<T>) return std::to_string(static_cast<long long>(value));
-        else return std::to_string(static_cast<unsigned long long>(value));
+        if constexpr (std::is_signed_v<T>)
+            return std::to_string(static_cast<long long>(value));
+        else
+            return std::to_string(static_cast<unsigned long long>(value));
     } else {
         std::ostringstream out;
         out.imbue(std::locale::classic());
@@ -127,13 +129,15 @@ ParamSetter makeSetter(void (C::*member)(T)) {
             Diagnostic(std::string("ValueType is: ") + typeid(Value).name());
             const auto value = paramdetail::ParseAs<Value>(textValue);
             if (!value) {
-                if constexpr (std::is_enum_v<Value>) Diagnostic("Failed to parse enum value: " + textValue);
-                else Diagnostic("Failed to parse value from: '" + textValue + "'");
+                if constexpr (std::is_enum_v<Value>)
+                    Diagnostic("Failed to parse enum value: " + textValue);
+                else
+                    Diagnostic("Failed to parse value from: '" + textValue + "'");
                 throw std::invalid_argument("not a value of this field: '" + textValue + "'");
             }
             if constexpr (!std::is_enum_v<Value>)
-                Diagnostic("Parsed value: " + paramdetail::NumberText(*value) + " from string: '" + textValue +
-                           "'");
+                Diagnostic("Parsed value: " + paramdetail::NumberText(*value) + " from string: '" +
+                           textValue + "'");
             (static_cast<C*>(owner)->*member)(*value);
         }
     };

@@ -29,4 +29,6 @@ private:
     DirtyKeySet dirtyKeys_;
 };
 
-inline DirtyKeySet& DirtyKeys() { return ParamRegistry::Instance().DirtyKeys(); }
+inline DirtyKeySet& DirtyKeys() {
+    return ParamRegistry::Instance().DirtyKeys();
+}

@@ -16,8 +16,12 @@ public:
         Log(title + L": " + text + L" (nobody to answer: cancelled)");
         return false;
     }
-    std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest&) override {
+        return std::nullopt;
+    }
     void Pause(uint32_t milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
@@ -32,7 +36,9 @@ Prompter* g_current = nullptr;
 
 }  // namespace
 
-Prompter& CurrentPrompter() { return g_current ? *g_current : Default(); }
+Prompter& CurrentPrompter() {
+    return g_current ? *g_current : Default();
+}
 
 Prompter* SetPrompter(Prompter* prompter) {
     Prompter* previous = g_current;
@@ -40,4 +46,6 @@ Prompter* SetPrompter(Prompter* prompter) {
     return previous;
 }
 
-void Pause(uint32_t milliseconds) { CurrentPrompter().Pause(milliseconds); }
+void Pause(uint32_t milliseconds) {
+    CurrentPrompter().Pause(milliseconds);
+}

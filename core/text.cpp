@@ -84,8 +84,12 @@ char32_t DecodeUtf8(std::string_view s, size_t& i) {
     return cp;
 }
 
-bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f' || c == L'\v'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool IsSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f' || c == L'\v';
+}
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 }  // namespace
 
@@ -120,7 +124,9 @@ std::filesystem::path PathFromUtf8(std::string_view utf8) {
     return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-std::filesystem::path PathFromWide(std::wstring_view wide) { return PathFromUtf8(WideToUtf8(wide)); }
+std::filesystem::path PathFromWide(std::wstring_view wide) {
+    return PathFromUtf8(WideToUtf8(wide));
+}
 
 std::string PathToUtf8(const std::filesystem::path& path) {
     const std::u8string u8 = path.u8string();

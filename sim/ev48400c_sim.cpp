@@ -29,7 +29,8 @@ struct Word {
     int value;
 };
 
-Bytes Payload(std::initializer_list<Word> words, std::initializer_list<std::pair<size_t, uint8_t>> bytes = {}) {
+Bytes Payload(std::initializer_list<Word> words,
+              std::initializer_list<std::pair<size_t, uint8_t>> bytes = {}) {
     Bytes payload(kPayloadLength, 0);
     for (const auto& w : words) {
         const auto raw = static_cast<uint16_t>(w.value);
@@ -43,19 +44,62 @@ Bytes Payload(std::initializer_list<Word> words, std::initializer_list<std::pair
 // A D5 cart at rest on a 48 V pack, with its tuning inside every limit and two faults stored.
 std::map<uint8_t, Bytes> FactoryState() {
     std::map<uint8_t, Bytes> state;
-    state[41] = Payload({{6, 482}, {8, 1}, {10, 481}, {16, 48}, {18, 479}, {34, 24}, {36, 27},
-                         {40, 1234}, {42, 0}, {44, 5678}, {46, 0}},
+    state[41] = Payload({{6, 482},
+                         {8, 1},
+                         {10, 481},
+                         {16, 48},
+                         {18, 479},
+                         {34, 24},
+                         {36, 27},
+                         {40, 1234},
+                         {42, 0},
+                         {44, 5678},
+                         {46, 0}},
                         {{12, 3}, {13, 50}});
     state[50] = Payload({{4, 2024}, {6, 3}, {8, 15}, {10, 12}, {12, 1}, {14, 0x1111}, {16, 0x2222}});
-    state[56] = Payload({{4, 0x0101}, {6, 0x0202}, {8, 0x0303}, {10, 5000}, {12, 6300}, {14, 45},
-                         {16, 100}, {18, 100}, {20, 95}, {22, 90}, {24, 85}, {26, 80}, {28, 75},
-                         {30, 30}, {32, 35}, {34, 40}, {36, 45}, {38, 50}, {40, 55}});
-    state[57] = Payload({{4, 4500}, {6, 2500}, {8, 2000}, {10, 1500}, {12, 120}}, {{14, 0x5A}, {16, 0xA5}, {20, 5}});
+    state[56] = Payload({{4, 0x0101},
+                         {6, 0x0202},
+                         {8, 0x0303},
+                         {10, 5000},
+                         {12, 6300},
+                         {14, 45},
+                         {16, 100},
+                         {18, 100},
+                         {20, 95},
+                         {22, 90},
+                         {24, 85},
+                         {26, 80},
+                         {28, 75},
+                         {30, 30},
+                         {32, 35},
+                         {34, 40},
+                         {36, 45},
+                         {38, 50},
+                         {40, 55}});
+    state[57] =
+        Payload({{4, 4500}, {6, 2500}, {8, 2000}, {10, 1500}, {12, 120}}, {{14, 0x5A}, {16, 0xA5}, {20, 5}});
     state[51] = Payload({{6, 457}, {8, 123}});
-    state[53] = Payload({{4, 2}, {6, 450}, {8, 50}, {10, 40}, {12, 50}, {14, 60}, {16, 60}, {18, 55}, {20, 50},
-                         {22, 45}, {24, 40}, {26, 35}, {28, 70}, {30, 65}, {32, 60}, {34, 55}, {36, 50},
-                         {38, 45}, {40, 40}});
-    state[55] = Payload({{4, 1}, {6, 1}, {8, 0}, {10, 480}, {12, 10}, {14, 360}, {16, 480}, {18, 5}, {20, 240}});
+    state[53] = Payload({{4, 2},
+                         {6, 450},
+                         {8, 50},
+                         {10, 40},
+                         {12, 50},
+                         {14, 60},
+                         {16, 60},
+                         {18, 55},
+                         {20, 50},
+                         {22, 45},
+                         {24, 40},
+                         {26, 35},
+                         {28, 70},
+                         {30, 65},
+                         {32, 60},
+                         {34, 55},
+                         {36, 50},
+                         {38, 45},
+                         {40, 40}});
+    state[55] =
+        Payload({{4, 1}, {6, 1}, {8, 0}, {10, 480}, {12, 10}, {14, 360}, {16, 480}, {18, 5}, {20, 240}});
     state[52] = Payload({{4, 1}, {6, 120}, {8, 140}, {10, 80}, {12, 90}, {14, -10}, {16, -20}});
     state[54] = Payload({{4, 0}, {6, 300}, {8, 2000}, {10, 100}});
     state[49] = Payload({}, {{4, 0x40}, {8, 0x08}});  // low state of charge, communication loss
@@ -85,7 +129,8 @@ public:
         while (true) {
             // Resynchronise on "WI"; anything before it is noise.
             size_t start = 0;
-            while (start + 1 < pending_.size() && !(pending_[start] == 'W' && pending_[start + 1] == 'I')) ++start;
+            while (start + 1 < pending_.size() && !(pending_[start] == 'W' && pending_[start + 1] == 'I'))
+                ++start;
             if (start + 1 >= pending_.size()) {
                 // No "WI" yet: keep a last "W", it may begin the next frame.
                 const bool keepLast = !pending_.empty() && pending_.back() == 'W';
@@ -144,7 +189,8 @@ private:
         }
         if (kWritableGroups.count(id)) {
             state_[id] = Bytes(frame.begin() + 4, frame.begin() + 4 + kPayloadLength);
-            return BuildFrame(kCommandResponse, Payload({{6, kStoredFaultCount}}, {{4, id}, {5, kResponseNormal}}));
+            return BuildFrame(kCommandResponse,
+                              Payload({{6, kStoredFaultCount}}, {{4, id}, {5, kResponseNormal}}));
         }
         return std::nullopt;
     }
@@ -155,6 +201,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SimController> MakeEv48400cSim() { return std::make_unique<Ev48400cSim>(); }
+std::unique_ptr<SimController> MakeEv48400cSim() {
+    return std::make_unique<Ev48400cSim>();
+}
 
 }  // namespace sim

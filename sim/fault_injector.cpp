@@ -11,7 +11,8 @@ std::optional<FaultKind> ParseFaultKind(const std::string& name) {
     return std::nullopt;
 }
 
-FaultInjector::FaultInjector(FaultKind kind, double rate, uint32_t seed) : kind_(kind), rate_(rate), random_(seed) {}
+FaultInjector::FaultInjector(FaultKind kind, double rate, uint32_t seed)
+    : kind_(kind), rate_(rate), random_(seed) {}
 
 Bytes FaultInjector::Apply(Bytes answer) {
     if (kind_ == FaultKind::None || answer.empty()) return answer;

@@ -19,9 +19,9 @@ struct SpeedCode {
     speed_t code;
     uint32_t baudRate;
 };
-constexpr SpeedCode kSpeeds[] = {{B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},
-                                 {B19200, 19200}, {B38400, 38400}, {B57600, 57600},   {B115200, 115200},
-                                 {B230400, 230400}};
+constexpr SpeedCode kSpeeds[] = {{B1200, 1200},   {B2400, 2400},     {B4800, 4800},
+                                 {B9600, 9600},   {B19200, 19200},   {B38400, 38400},
+                                 {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
 
 }  // namespace
 
@@ -88,7 +88,9 @@ Bytes PtyLink::ReadAvailable(int timeoutMs) {
     return buffer;
 }
 
-void PtyLink::DiscardInput() { tcflush(slave_, TCIFLUSH); }
+void PtyLink::DiscardInput() {
+    tcflush(slave_, TCIFLUSH);
+}
 
 bool PtyLink::Send(const Bytes& bytes, std::optional<uint32_t> pacedBaudRate) {
     using Clock = std::chrono::steady_clock;
@@ -98,8 +100,10 @@ bool PtyLink::Send(const Bytes& bytes, std::optional<uint32_t> pacedBaudRate) {
         size_t chunk = bytes.size() - sent;
         if (pacedBaudRate) {
             // Release the bytes a real line would have carried by now, about one millisecond at a time.
-            const auto elapsedUs = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-            const auto due = static_cast<size_t>((elapsedUs * static_cast<int64_t>(*pacedBaudRate)) / 10'000'000 + 1);
+            const auto elapsedUs =
+                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+            const auto due =
+                static_cast<size_t>((elapsedUs * static_cast<int64_t>(*pacedBaudRate)) / 10'000'000 + 1);
             if (due <= sent) {
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
                 continue;

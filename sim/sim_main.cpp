@@ -6,8 +6,8 @@
 // Prints "READY <device>" once the line is up and answers until SIGINT or SIGTERM.
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -22,7 +22,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
     std::ifstream in(path, std::ios::binary);
@@ -61,12 +63,14 @@ int main(int argc, char** argv) {
         ->required()
         ->check(CLI::IsMember(sim::SimFamilies()));
     app.add_option("--link", linkPath, "path of the symbolic link to the line's device")->required();
-    app.add_option("--state", statePath, "state file: loaded at start when present, saved after every change");
+    app.add_option("--state", statePath,
+                   "state file: loaded at start when present, saved after every change");
     app.add_flag("--wire-timing", wireTiming, "pace answers at the family's baud rate, 10 bits a byte");
     app.add_option("--turnaround-ms", turnaroundMs, "wait before each answer")->check(CLI::Range(0, 60000));
     app.add_option("--fault", faultName, "line fault to inject")
         ->check(CLI::IsMember({"none", "silent", "garble", "drop", "short"}));
-    app.add_option("--fault-rate", faultRate, "share of answers that get the fault")->check(CLI::Range(0.0, 1.0));
+    app.add_option("--fault-rate", faultRate, "share of answers that get the fault")
+        ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", seed, "seed of the fault draws");
     CLI11_PARSE(app, argc, argv);
 
@@ -103,7 +107,8 @@ int main(int argc, char** argv) {
             if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
             const sim::Bytes onWire = faults.Apply(std::move(answer));
             if (!onWire.empty())
-                link.Send(onWire, wireTiming ? std::optional<uint32_t>(controller->BaudRate()) : std::nullopt);
+                link.Send(onWire,
+                          wireTiming ? std::optional<uint32_t>(controller->BaudRate()) : std::nullopt);
         }
         if (!statePath.empty()) {
             std::string state = controller->SaveState();

@@ -13,7 +13,9 @@ std::optional<std::filesystem::path> ExecutableDirectory() {
     return std::filesystem::path(std::wstring(buffer, length)).parent_path();
 }
 
-void DebugOutput(const std::wstring& line) { OutputDebugStringW(line.c_str()); }
+void DebugOutput(const std::wstring& line) {
+    OutputDebugStringW(line.c_str());
+}
 
 LocalTime Now() {
     SYSTEMTIME t{};
@@ -21,8 +23,12 @@ LocalTime Now() {
     return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
-uint32_t TickMs() { return static_cast<uint32_t>(GetTickCount64()); }
+uint32_t TickMs() {
+    return static_cast<uint32_t>(GetTickCount64());
+}
 
-bool DebugEnabled() { return std::getenv("VANTREL_DEBUG") != nullptr; }
+bool DebugEnabled() {
+    return std::getenv("VANTREL_DEBUG") != nullptr;
+}
 
 }  // namespace host

@@ -62,13 +62,19 @@ TEST_F(LogTest, StartTruncatesAnEarlierLog) {
 
 TEST_F(LogTest, KeepsUtf8TextAsTheSameCharacters) {
     StartLog(kLogFileName);
-    Log(std::string("Temperatur \xC2\xB0" "C \xE2\x86\x92 85"));
+    Log(
+        std::string("Temperatur \xC2\xB0"
+                    "C \xE2\x86\x92 85"));
     Log(std::wstring(L"wide \u00B0C"));
     FlushLog(kLogFileName);
     const auto lines = FileLines();
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "[2025-07-08 09:03:04:017] Temperatur \xC2\xB0" "C \xE2\x86\x92 85");
-    EXPECT_EQ(lines[2], "[2025-07-08 09:03:04:017] wide \xC2\xB0" "C");
+    EXPECT_EQ(lines[1],
+              "[2025-07-08 09:03:04:017] Temperatur \xC2\xB0"
+              "C \xE2\x86\x92 85");
+    EXPECT_EQ(lines[2],
+              "[2025-07-08 09:03:04:017] wide \xC2\xB0"
+              "C");
 }
 
 TEST_F(LogTest, StatusIsStoredLoggedAndAnnounced) {

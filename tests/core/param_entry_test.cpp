@@ -63,8 +63,8 @@ protected:
             Entry(g_, L"speedKey", L"Max Speed", ParamKind::UInt16, L"0",
                   makeWStringGetter<Group>([](Group* g) { return std::to_wstring(g->peak); }),
                   makeGetter(&Group::Speed), makeSetter(&Group::SetSpeed)),
-            Entry(g_, L"levelKey", L"Level", ParamKind::UInt8, L"0", FixedMax(L"400"), makeGetter(&Group::Level),
-                  makeSetter(&Group::SetLevel)),
+            Entry(g_, L"levelKey", L"Level", ParamKind::UInt8, L"0", FixedMax(L"400"),
+                  makeGetter(&Group::Level), makeSetter(&Group::SetLevel)),
             Entry(g_, L"offsetKey", L"Offset", ParamKind::Int16, L"-100", FixedMax(L"100"),
                   makeGetter(&Group::Offset), makeSetter(&Group::SetOffset)),
             Entry(g_, L"signalKey", L"Signal Type", ParamKind::Enumeration, L"0", FixedMax(L"2"),
@@ -73,11 +73,12 @@ protected:
                   makeSetter(&Group::SetName)),
             Entry(g_, L"optKey", L"Direction", ParamKind::UInt8, L"Forward", FixedMax(L"Reverse"),
                   makeGetter(&Group::Level), makeSetter(&Group::SetLevel)),
-            Entry(g_, L"voltKey", L"Voltage", ParamKind::Float, L"0", FixedMax(L"6553.5"),
-                  [](void* o) { return std::to_string(static_cast<Group*>(o)->voltageRaw / 10.0); },
-                  makeSetter<Group>([](Group* g, const std::string& t) {
-                      g->voltageRaw = text::CheckedScaleU16(std::stod(t), 10);
-                  })),
+            Entry(
+                g_, L"voltKey", L"Voltage", ParamKind::Float, L"0", FixedMax(L"6553.5"),
+                [](void* o) { return std::to_string(static_cast<Group*>(o)->voltageRaw / 10.0); },
+                makeSetter<Group>([](Group* g, const std::string& t) {
+                    g->voltageRaw = text::CheckedScaleU16(std::stod(t), 10);
+                })),
         };
     }
     Group g_;
@@ -85,18 +86,24 @@ protected:
 };
 
 TEST_F(ApplyParamValueTest, AcceptsValuesWithinInclusiveBounds) {
-    struct Case { const char* key; const char* value; std::string shown; };
+    struct Case {
+        const char* key;
+        const char* value;
+        std::string shown;
+    };
     const Case cases[] = {
-        {"Max Speed", "0", "0"},        {"Max Speed", "5000", "5000"}, {"Max Speed", "7.5", "7"},
-        {"Level", "200", "200"},        {"Offset", "-100", "-100"},    {"Offset", "-7.9", "-7"},
+        {"Max Speed", "0", "0"},           {"Max Speed", "5000", "5000"},
+        {"Max Speed", "7.5", "7"},         {"Level", "200", "200"},
+        {"Offset", "-100", "-100"},        {"Offset", "-7.9", "-7"},
         {"Signal Type", "2", "Resistive"}, {"Name", "any text at all", "any text at all"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.value);
         testsupport::LogCapture log;
         ASSERT_TRUE(ApplyParamValue(list_, c.key, c.value));
-        const auto& entry = *std::find_if(list_.begin(), list_.end(),
-                                          [&](const ParamEntry& e) { return e.label == text::Utf8ToWide(c.key); });
+        const auto& entry = *std::find_if(list_.begin(), list_.end(), [&](const ParamEntry& e) {
+            return e.label == text::Utf8ToWide(c.key);
+        });
         EXPECT_EQ(entry.getter(entry.owner), c.shown);
         EXPECT_EQ(DirtyKeys().count(entry.key), 1u);
         EXPECT_THAT(log.Messages(), ElementsAre(std::string("Updated: ") + c.key + " = " + c.value));
@@ -104,7 +111,11 @@ TEST_F(ApplyParamValueTest, AcceptsValuesWithinInclusiveBounds) {
 }
 
 TEST_F(ApplyParamValueTest, RefusesWithTheReasonAndChangesNothing) {
-    struct Case { const char* key; const char* value; const char* message; };
+    struct Case {
+        const char* key;
+        const char* value;
+        const char* message;
+    };
     const Case cases[] = {
         {"speedKey", "1", "No matching entry found for: speedKey"},  // the internal key is not a label
         {"max speed", "1", "No matching entry found for: max speed"},
@@ -115,7 +126,7 @@ TEST_F(ApplyParamValueTest, RefusesWithTheReasonAndChangesNothing) {
         {"Max Speed", "", "Invalid value for key: Max Speed -> not a number"},
         {"Max Speed", "1e999", "Invalid value for key: Max Speed -> out of range"},
         {"Direction", "1", "Value out of range for Direction: 1"},  // bounds are option names
-        {"Level", "300", "Setter failed for: Level"},                // inside 0..400 but not 8 bits
+        {"Level", "300", "Setter failed for: Level"},               // inside 0..400 but not 8 bits
         {"Voltage", "6553.6", "Value out of range for Voltage: 6553.6"},
     };
     for (const auto& c : cases) {

@@ -9,7 +9,10 @@
 namespace {
 
 TEST(Text, Utf8RoundTripsEveryPlane) {
-    const std::string samples[] = {"", "ASCII", "\xC2\xB0" "C", "\xE2\x82\xAC", "\xF0\x9F\x94\x8B battery"};
+    const std::string samples[] = {"", "ASCII",
+                                   "\xC2\xB0"
+                                   "C",
+                                   "\xE2\x82\xAC", "\xF0\x9F\x94\x8B battery"};
     for (const auto& s : samples) {
         SCOPED_TRACE(s);
         EXPECT_EQ(text::WideToUtf8(text::Utf8ToWide(s)), s);
@@ -18,7 +21,11 @@ TEST(Text, Utf8RoundTripsEveryPlane) {
 }
 
 TEST(Text, InvalidUtf8BecomesReplacementCharacters) {
-    struct Case { const char* what; std::string in; std::wstring out; };
+    struct Case {
+        const char* what;
+        std::string in;
+        std::wstring out;
+    };
     const Case cases[] = {
         {"lone continuation", "a\x80z", L"a\uFFFDz"},
         {"cut sequence at end", "a\xE2\x82", L"a\uFFFD\uFFFD"},
@@ -38,12 +45,27 @@ TEST(Text, NarrowAndWidenByCharacter) {
 }
 
 TEST(Text, LeadingNumberParse) {
-    struct Case { const char* in; std::optional<double> out; };
+    struct Case {
+        const char* in;
+        std::optional<double> out;
+    };
     const Case cases[] = {
-        {"2.0", 2.0},      {"  -12.5 V", -12.5}, {"7.5", 7.5},          {"+3", 3.0},
-        {"1e3", 1000.0},   {"4e", 4.0},          {".5", 0.5},           {"5.", 5.0},
-        {"", std::nullopt}, {"abc", std::nullopt}, {"-", std::nullopt}, {".", std::nullopt},
-        {"nan", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt}, {"Forward", std::nullopt},
+        {"2.0", 2.0},
+        {"  -12.5 V", -12.5},
+        {"7.5", 7.5},
+        {"+3", 3.0},
+        {"1e3", 1000.0},
+        {"4e", 4.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"nan", std::nullopt},
+        {"inf", std::nullopt},
+        {"1e999", std::nullopt},
+        {"Forward", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in);

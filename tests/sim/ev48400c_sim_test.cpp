@@ -21,7 +21,9 @@ Bytes Frame(uint8_t id, Bytes payload) {
     return f;
 }
 
-Bytes Request(uint8_t id) { return Frame(34, {1, id}); }
+Bytes Request(uint8_t id) {
+    return Frame(34, {1, id});
+}
 
 TEST(Ev48400cSim, AnswersRequestsSplitAnyWayAndSkipsNoise) {
     auto controller = sim::MakeEv48400cSim();
@@ -42,7 +44,7 @@ TEST(Ev48400cSim, IgnoresBadChecksumsAndUnknownRequests) {
     Bytes bad = Request(41);
     bad[52] ^= 0xFF;
     EXPECT_TRUE(controller->Receive(bad).empty());
-    EXPECT_TRUE(controller->Receive(Request(64)).empty());       // battery pack: not this controller
+    EXPECT_TRUE(controller->Receive(Request(64)).empty());         // battery pack: not this controller
     EXPECT_TRUE(controller->Receive(Frame(34, {2, 41})).empty());  // not a read request
     EXPECT_EQ(controller->Receive(Request(49)).size(), 1u);
 }
@@ -67,8 +69,13 @@ TEST(Ev48400cSim, StoresAWrittenGroupAndKeepsItInItsState) {
 
 TEST(FaultInjector, SameSeedSameFaults) {
     const Bytes answer(55, 0x11);
-    struct Case { sim::FaultKind kind; size_t length; };
-    const Case cases[] = {{sim::FaultKind::Silent, 0}, {sim::FaultKind::Drop, 54}, {sim::FaultKind::Short, 27},
+    struct Case {
+        sim::FaultKind kind;
+        size_t length;
+    };
+    const Case cases[] = {{sim::FaultKind::Silent, 0},
+                          {sim::FaultKind::Drop, 54},
+                          {sim::FaultKind::Short, 27},
                           {sim::FaultKind::Garble, 55}};
     for (const auto& c : cases) {
         sim::FaultInjector always(c.kind, 1.0, 7);

@@ -7,9 +7,13 @@
 
 namespace testsupport {
 
-LogCapture::LogCapture() { logdetail::Reset(); }
+LogCapture::LogCapture() {
+    logdetail::Reset();
+}
 
-LogCapture::~LogCapture() { logdetail::Reset(); }
+LogCapture::~LogCapture() {
+    logdetail::Reset();
+}
 
 std::vector<std::string> LogCapture::Messages() const {
     std::vector<std::string> out;
@@ -20,7 +24,9 @@ std::vector<std::string> LogCapture::Messages() const {
     return out;
 }
 
-void LogCapture::Clear() { logdetail::Reset(); }
+void LogCapture::Clear() {
+    logdetail::Reset();
+}
 
 bool LogCapture::Contains(const std::string& textLine) const {
     const auto messages = Messages();
