@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "sim/fault_injector.h"
+#include "tests/support/posix/sim_process.h"
+#include "tests/support/temp_dir.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +97,41 @@ TEST(FaultInjector, SameSeedSameFaults) {
     }
     EXPECT_GT(garbled, 50);
     EXPECT_LT(garbled, 150);
+}
+
+// The whole program on a real pseudo-terminal: it answers only at its own baud rate, and the state
+// file holds what was written when it stops.
+TEST(SimProgram, AnswersAtItsBaudRateAndSavesWrites) {
+    testsupport::TempDir dir;
+    testsupport::SimProcess simulator("EV48-400-C", dir.Path());
+    ASSERT_TRUE(simulator.Ready());
+    const int fd = open(simulator.PortName().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    tcgetattr(fd, &t);
+    cfmakeraw(&t);
+    auto exchange = [&](speed_t speed, const Bytes& request) {
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+        tcsetattr(fd, TCSANOW, &t);
+        EXPECT_EQ(write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        Bytes answer;
+        pollfd p{fd, POLLIN, 0};
+        while (answer.size() < 55 && poll(&p, 1, 1000) > 0) {
+            uint8_t buffer[64];
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0) break;
+            answer.insert(answer.end(), buffer, buffer + n);
+        }
+        return answer;
+    };
+    EXPECT_TRUE(exchange(B19200, Request(41)).empty());
+    EXPECT_EQ(exchange(B115200, Request(41)).size(), 55u);
+    EXPECT_EQ(exchange(B115200, Frame(51, {0, 0, 0xF4, 0x01})).at(2), 254);
+    close(fd);
+    simulator.Stop();
+    const std::string state = testsupport::ReadFileBytes(simulator.StatePath());
+    EXPECT_NE(state.find("51=0000F401"), std::string::npos) << state;
 }
 
 }  // namespace
