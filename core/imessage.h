@@ -21,6 +21,15 @@ public:
     virtual Frame Serialize() const = 0;
     virtual std::string GetName() const = 0;
     virtual std::string Describe() const = 0;
+
+protected:
+    // Groups are copied by value: a fresh parse is assigned into the long-lived object the entries
+    // point at.
+    IMessage() = default;
+    IMessage(const IMessage&) = default;
+    IMessage& operator=(const IMessage&) = default;
+    IMessage(IMessage&&) = default;
+    IMessage& operator=(IMessage&&) = default;
 };
 
 // Sum of frame[first..last] modulo 256 (empty when last < first).

@@ -1,0 +1,21 @@
+#include "ev48400c/message_store.h"
+
+#include "ev48400c/entry_lists.h"
+
+namespace EV48400C {
+
+MessageStore& Messages() {
+    static MessageStore store;
+    return store;
+}
+
+void ResetMessages() {
+    for (const auto name :
+         {kLiveDataList, kFirmwareList, kFaultList, kAcceleratorList, kAccelerationList, kHillControlList,
+          kLowSideDriveList, kMileageList, kMotorSpeedList, kMotorTorqueList, kMotorPowerList, kGearSpeedList,
+          kSpeedLoopList, kTemperatureList})
+        List(name).clear();
+    Messages() = MessageStore{};
+}
+
+}  // namespace EV48400C

@@ -1,0 +1,65 @@
+// Frames for the EV48-400-C tests, built here rather than by the code under test.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "ev48400c/entry_lists.h"
+#include "ev48400c/message_store.h"
+
+namespace ev48test {
+
+using Frame = std::vector<uint8_t>;
+
+// Recomputes the checksum byte of a frame of any length the way the controller does.
+inline void FixChecksum(Frame& frame) {
+    unsigned sum = 0;
+    for (size_t i = 2; i + 3 < frame.size(); ++i) sum += frame[i];
+    frame[frame.size() - 3] = static_cast<uint8_t>(sum);
+}
+
+// A 55-byte frame with the given payload bytes (position, value) and a correct checksum.
+inline Frame MakeFrame(uint8_t id, std::initializer_list<std::pair<size_t, uint8_t>> bytes = {}) {
+    Frame frame(55, 0);
+    frame[0] = 0x57;
+    frame[1] = 0x49;
+    frame[2] = id;
+    frame[3] = 0x30;
+    for (const auto& [position, value] : bytes) frame[position] = value;
+    frame[53] = 0x53;
+    frame[54] = 0x45;
+    FixChecksum(frame);
+    return frame;
+}
+
+// Every test starts from a process with no messages, lists or dirty keys.
+inline void ResetFamily() {
+    EV48400C::ResetMessages();
+    ParamRegistry::Instance().Clear();
+    EV48400C::isD5Model = false;
+}
+
+inline const ParamEntry& Entry(std::string_view list, const std::wstring& key) {
+    for (const auto& entry : EV48400C::List(list))
+        if (entry.key == key) return entry;
+    throw std::out_of_range("no entry " + text::WideToUtf8(key));
+}
+
+inline std::string Shown(std::string_view list, const std::wstring& key) {
+    const auto& entry = Entry(list, key);
+    return entry.getter(entry.owner);
+}
+
+inline void Set(std::string_view list, const std::wstring& key, const std::string& value) {
+    const auto& entry = Entry(list, key);
+    entry.setter(entry.owner, value);
+}
+
+}  // namespace ev48test
