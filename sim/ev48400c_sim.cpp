@@ -107,12 +107,15 @@ std::map<uint8_t, Bytes> FactoryState() {
 }
 
 Bytes BuildFrame(uint8_t id, const Bytes& payload) {
-    Bytes frame = {'W', 'I', id, static_cast<uint8_t>(kPayloadLength)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.resize(kFrameLength - 3, 0);
-    frame.push_back(SumChecksum(frame, 2, frame.size() - 1));
-    frame.push_back('S');
-    frame.push_back('E');
+    Bytes frame(kFrameLength, 0);
+    frame[0] = 'W';
+    frame[1] = 'I';
+    frame[2] = id;
+    frame[3] = static_cast<uint8_t>(kPayloadLength);
+    for (size_t i = 0; i < payload.size() && i < kPayloadLength; ++i) frame[4 + i] = payload[i];
+    frame[kFrameLength - 3] = SumChecksum(frame, 2, kFrameLength - 4);
+    frame[kFrameLength - 2] = 'S';
+    frame[kFrameLength - 1] = 'E';
     return frame;
 }
 

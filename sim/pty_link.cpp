@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -51,6 +52,10 @@ bool PtyLink::Create(const std::filesystem::path& linkPath, std::string& error) 
         error = "cannot open " + device_ + ": " + std::strerror(errno);
         return false;
     }
+    // The line becomes this process's controlling terminal, so that a program that opens and closes it
+    // (the wine server) does not get a hang-up when the last of its own handles goes.
+    setsid();
+    ioctl(slave_, TIOCSCTTY, 0);
     // Raw from the start: a terminal that echoed or translated bytes would answer for the controller.
     termios settings{};
     tcgetattr(slave_, &settings);

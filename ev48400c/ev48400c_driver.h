@@ -1,0 +1,37 @@
+// The EV48-400-C driver: makes contact, reads every message into the family's process-wide objects,
+// writes the parameter groups back and loads backup and profile files. It owns no port and no state.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/controller_interface.h"
+#include "core/imessage.h"
+
+namespace EV48400C {
+
+class EV48400C final : public ControllerInterface {
+public:
+    std::string GetName() const override { return "EV48-400-C"; }
+    // Three attempts to hear the live data, then the whole read sequence.
+    bool Identify() override;
+    uint32_t GetBaudRate() const override { return 115200; }
+
+    // Asks for one message and takes it when it checks out. True when anything came back at all:
+    // a garbled answer still shows a controller is there.
+    bool ReadMessage(uint8_t identifier);
+    // Firmware, live data, the parameter groups and the fault list. True when every one answered.
+    bool ReadAll();
+    // Sends the group's frame and takes the controller's command response. False for a group never
+    // read, a failed send or no answer.
+    bool WriteGroup(const IMessage* group);
+    // Writes all seven tunable groups, clears the changed keys and reads everything back. True when
+    // every group was written.
+    bool WriteAll();
+    bool OnParamEdited(const std::wstring& key);
+    bool LoadBackup(const std::filesystem::path& file);
+    bool LoadProfile(const std::filesystem::path& file);
+};
+
+}  // namespace EV48400C
