@@ -1,5 +1,8 @@
 // The driver against the simulated controller on a pseudo-terminal.
 #include <gmock/gmock.h>
+
+#include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include "core/log.h"
@@ -104,6 +107,21 @@ TEST_F(Ev48400cDriverSim, GarbledAnswersKeepTheValuesRead) {
     EXPECT_TRUE(driver_.ReadMessage(EV48400C::kMotorParametersId));  // an answer came, even if bad
     EXPECT_TRUE(log.Contains("MotorParameters: Invalid data"));
     EXPECT_EQ(ev48test::Shown(EV48400C::kMotorSpeedList, L"motorPeakSpeed"), "5000");
+}
+
+// Eleven exchanges of 55 + 55 bytes at 115200 bit/s, 10 bits a byte, cannot take less than 105 ms;
+// the driver adds nothing but its own turnaround.
+TEST_F(Ev48400cDriverSim, IdentifyAtTheSpeedOfTheWire) {
+    auto simulator = Connect({"--wire-timing"});
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(driver_.Identify());
+    const auto elapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    const double lowerBoundMs = 11 * (55 + 55) * 10 * 1000.0 / 115200;
+    std::printf("identify and read: %lld ms, wire lower bound %.0f ms\n", static_cast<long long>(elapsedMs),
+                lowerBoundMs);
+    EXPECT_GE(elapsedMs, static_cast<long long>(lowerBoundMs) - 1);
+    EXPECT_LT(elapsedMs, 3000);  // a busy machine gets room; a stalled read would take seconds
 }
 
 }  // namespace
