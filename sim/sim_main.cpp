@@ -103,7 +103,13 @@ int main(int argc, char** argv) {
         if (input.empty()) continue;
         // A controller at another baud rate hears noise, and noise gets no answer.
         if (link.LineBaudRate() != controller->BaudRate()) continue;
+        // The pseudo-terminal hands the request over at once; a real line would still be carrying it.
+        const auto heardAt =
+            std::chrono::steady_clock::now() +
+            (wireTiming ? std::chrono::microseconds(input.size() * 10'000'000ull / controller->BaudRate())
+                        : std::chrono::microseconds(0));
         for (auto& answer : controller->Receive(input)) {
+            std::this_thread::sleep_until(heardAt);
             if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
             const sim::Bytes onWire = faults.Apply(std::move(answer));
             if (!onWire.empty())
