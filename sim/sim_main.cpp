@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
+    // The line is the simulator's controlling terminal: closing it at the end hangs the session up.
+    std::signal(SIGHUP, SIG_IGN);
 
     sim::FaultInjector faults(*sim::ParseFaultKind(faultName), faultRate, seed);
     std::string savedState = controller->SaveState();
