@@ -130,6 +130,12 @@ void SerialPort::Shutdown() {
     Close();
 }
 
+void SerialPort::DiscardPending() {
+    std::lock_guard guard(lock_);
+    const SerialHandle handle = handle_.load();
+    if (handle != kInvalidSerialHandle) backend_->Purge(handle);
+}
+
 bool SerialPort::Write(const uint8_t* data, size_t length) {
     if (!IsOpen()) {
         Log("COM port not open");

@@ -34,6 +34,8 @@ public:
     bool Reopen();
     bool Write(const uint8_t* data, size_t length);
     std::vector<uint8_t> Read(size_t maxLength, size_t minLength, uint8_t completionByte, uint32_t timeoutMs);
+    // Throws away what has arrived and not been read, and what waits to go out; nothing when closed.
+    void DiscardPending();
     void Close();
     void Shutdown();
 

@@ -1,0 +1,47 @@
+// The Tercel driver: identifies the controller, reads every register block into the register map,
+// writes the registers whose keys are dirty, and exports and imports the registers as write records of
+// data files. It owns no state: the register map, the identity and the blocks are process-wide.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/controller_interface.h"
+#include "core/param_entry.h"
+
+namespace Tercel {
+
+class TercelController final : public ControllerInterface {
+public:
+    std::string GetName() const override { return "Tercel"; }
+    // Three attempts to get the identity, then the whole read.
+    bool Identify() override;
+    uint32_t GetBaudRate() const override { return 38400; }
+
+    // One identity request. True when a 39-byte identity came back and checked out.
+    bool IdentifyOnce();
+    // Every block in turn, with a status text for each. Registers that do not answer keep their values,
+    // so the read always succeeds.
+    bool ReadAll();
+    // Sends each dirty register in ascending key order, then empties DirtyKeys. Answers are only logged.
+    bool WriteDirtyRegisters();
+    // After an edit of the motor's maximum speed, brings the forward speed down to it. True when the
+    // page must show its values and maxima anew.
+    bool OnParamEdited(const std::wstring& key);
+
+    // The write record of every editable entry of the lists, in list order: the register's write frame
+    // as hex text, enciphered. These are the "d" values of a data file.
+    std::vector<std::string> ExportRecords(const std::vector<const EntryList*>& lists) const;
+    // Replays the write records of a data file's data section; changed registers become dirty and are
+    // sent only by a later write. A record that does not decode stops the import before anything
+    // changes.
+    bool LoadBackup(const std::filesystem::path& file);
+};
+
+// The family's lists in the order the tuning page shows them (the acceleration list of the mode the
+// controller holds), read-only ones included.
+std::vector<const EntryList*> TuningPageLists();
+
+}  // namespace Tercel

@@ -1,0 +1,143 @@
+// The driver's work that needs no controller: the after-edit rule, the write order and its refusals,
+// and the data records of backups.
+#include "tercel/tercel_controller.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/hex_text.h"
+#include "core/param_registry.h"
+#include "core/payload_cipher.h"
+#include "serial/serial_port.h"
+#include "tercel/speed_control.h"
+#include "tercel/vehicle.h"
+#include "tests/support/fake_prompter.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/tercel/test_support.h"
+
+namespace {
+
+using testing::ElementsAre;
+
+class TercelControllerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        terceltest::ResetAll();
+        SerialPort::Instance().Close();
+        speedControl_.BuildParamEntries();
+        vehicle_.BuildParamEntries();
+    }
+    void TearDown() override { terceltest::ResetAll(); }
+
+    static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
+
+    // A backup whose data section holds the given payloads as d0, d1, ...
+    std::filesystem::path Backup(const std::vector<std::string>& payloads) {
+        std::string text = "[FILE]\nControllerType=Tercel\nType=Backup\n\n[Data]\n";
+        for (size_t i = 0; i < payloads.size(); ++i)
+            text += "d" + std::to_string(i) + "=" + payloads[i] + "\n";
+        const auto file = dir_ / "backup.vtdata";
+        testsupport::WriteFileBytes(file, text);
+        return file;
+    }
+
+    testsupport::TempDir dir_;
+    testsupport::FakePrompter prompter_;
+    Tercel::SpeedControl speedControl_;
+    Tercel::Vehicle vehicle_;
+    Tercel::TercelController driver_;
+};
+
+TEST_F(TercelControllerTest, LoweredMotorMaximumClampsTheForwardSpeedAndMarksIt) {
+    Reg(2586) = 5200;
+    Reg(2878) = 4000;
+    testsupport::LogCapture log;
+    EXPECT_FALSE(driver_.OnParamEdited(L"2586"));  // only the motor maximum limits another register
+    EXPECT_EQ(Reg(2586), 5200);
+    EXPECT_TRUE(driver_.OnParamEdited(L"2878"));
+    EXPECT_EQ(Reg(2586), 4000);
+    EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"2586"}));
+    EXPECT_THAT(log.Messages(), ElementsAre("2586 is dirty"));
+
+    log.Clear();
+    Reg(2878) = 3000;
+    EXPECT_TRUE(driver_.OnParamEdited(L"2878"));  // already dirty: nothing more to say
+    EXPECT_EQ(Reg(2586), 3000);
+    EXPECT_TRUE(log.Messages().empty());
+
+    Reg(2878) = 6000;
+    EXPECT_TRUE(driver_.OnParamEdited(L"2878"));  // raising the maximum moves nothing
+    EXPECT_EQ(Reg(2586), 3000);
+}
+
+TEST_F(TercelControllerTest, TheRuleWaitsForTheSpeedsToBeShown) {
+    Tercel::List(Tercel::kMotorSpeedList).clear();
+    Reg(2586) = 5200;
+    Reg(2878) = 4000;
+    EXPECT_TRUE(driver_.OnParamEdited(L"2878"));
+    EXPECT_EQ(Reg(2586), 5200);
+    EXPECT_TRUE(DirtyKeys().empty());
+}
+
+TEST_F(TercelControllerTest, WriteSkipsKeysOfOtherFamiliesAndClearsTheSet) {
+    Reg(2878) = 300;
+    DirtyKeys() = {L"13:10", L"0D:1F", L"motorPeakSpeed", L"70000", L"2878", L""};
+    testsupport::LogCapture log;
+    EXPECT_TRUE(driver_.WriteDirtyRegisters());
+    EXPECT_THAT(log.Messages(),
+                ElementsAre("Writing Tercel Parameters", "Tercel:  is not a register, not written",
+                            "Tercel: 0D:1F is not a register, not written",
+                            "Tercel: 13:10 is not a register, not written",
+                            "[TX] 0x2B 0x05 0x07 0x02 0x3E 0x0B 0x00 0x00 0x2C 0x01 0x7C ",
+                            "COM port not open", "Tercel: 70000 is not a register, not written",
+                            "Tercel: motorPeakSpeed is not a register, not written", "Tercel Controller"));
+    EXPECT_EQ(prompter_.pauses, std::vector<uint32_t>{100});
+    EXPECT_TRUE(DirtyKeys().empty());
+}
+
+TEST_F(TercelControllerTest, ExportsOneWriteRecordPerEditableEntry) {
+    Reg(2878) = 300;
+    Reg(2594) = 0;
+    const auto records = driver_.ExportRecords(Tercel::TuningPageLists());
+    // 5 speed limits, 3 of acceleration mode 0, 6 current limits, 3 editable vehicle entries, 10 speeds.
+    ASSERT_EQ(records.size(), 27u);
+    EXPECT_EQ(DecryptPayload(records[0]), "2B0507023E0B00002C017C");
+    EXPECT_EQ(DecryptPayload(records[5]), "2B050702220A00000000C6");  // 2594 = 0x0A22 holding 0
+}
+
+TEST_F(TercelControllerTest, ImportMarksOnlyWhatChanged) {
+    Reg(2878) = 6500;
+    Reg(2754) = 255;
+    const auto file = Backup(driver_.ExportRecords(Tercel::TuningPageLists()));
+    EXPECT_TRUE(driver_.LoadBackup(file));
+    EXPECT_TRUE(DirtyKeys().empty());
+
+    Reg(2878) = 5000;
+    Reg(2754) = 100;
+    EXPECT_TRUE(driver_.LoadBackup(file));
+    EXPECT_EQ(Reg(2878), 6500);
+    EXPECT_EQ(Reg(2754), 255);
+    EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"2754", L"2878"}));
+}
+
+TEST_F(TercelControllerTest, ImportSkipsRecordsThatAreNotWrites) {
+    const auto file = Backup({EncryptPayload("2B04050202000000F3"),  // a read of register 2
+                              EncryptPayload("2B0507023E0B00002C017C")});
+    testsupport::LogCapture log;
+    EXPECT_TRUE(driver_.LoadBackup(file));
+    EXPECT_TRUE(log.Contains("Tercel: Unsupported or unknown CMD"));
+    EXPECT_EQ(Reg(2878), 300);
+}
+
+TEST_F(TercelControllerTest, ADamagedRecordLoadsNothing) {
+    Reg(2878) = 6500;
+    const auto file = Backup({EncryptPayload("2B0507023E0B00002C017C"), "00112233"});
+    testsupport::LogCapture log;
+    EXPECT_FALSE(driver_.LoadBackup(file));
+    EXPECT_TRUE(log.Contains("Tercel: data record d1 cannot be read, nothing loaded"));
+    EXPECT_EQ(Reg(2878), 6500);
+    EXPECT_TRUE(DirtyKeys().empty());
+}
+
+}  // namespace

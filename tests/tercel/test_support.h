@@ -1,0 +1,54 @@
+// Helpers for the Tercel tests: frames built here by hand, and the family's entries by list and key.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "tercel/entry_lists.h"
+#include "tercel/family_state.h"
+
+namespace terceltest {
+
+using Frame = std::vector<uint8_t>;
+
+// Every test starts from a process with no Tercel objects, registers, lists or dirty keys.
+inline void ResetAll() {
+    Tercel::ResetFamily();
+    ParamRegistry::Instance().Clear();
+}
+
+// A 39-byte identity answer: protocol version 3, firmware 2.7, the given status and description.
+inline Frame IdentityFrame(const std::string& description, uint8_t status = 0x00) {
+    Frame frame(39, 0);
+    frame[0] = 0x2B;
+    frame[1] = status;
+    frame[2] = 3;
+    frame[5] = 2;
+    frame[6] = 7;
+    for (size_t i = 0; i < description.size() && 13 + i < frame.size(); ++i)
+        frame[13 + i] = static_cast<uint8_t>(description[i]);
+    return frame;
+}
+
+inline const ParamEntry& Entry(std::string_view list, const std::wstring& key) {
+    for (const auto& entry : Tercel::List(list))
+        if (entry.key == key) return entry;
+    throw std::out_of_range("no entry " + text::WideToUtf8(key));
+}
+
+inline std::string Shown(std::string_view list, const std::wstring& key) {
+    const auto& entry = Entry(list, key);
+    return entry.getter(entry.owner);
+}
+
+inline void Set(std::string_view list, const std::wstring& key, const std::string& value) {
+    const auto& entry = Entry(list, key);
+    entry.setter(entry.owner, value);
+}
+
+}  // namespace terceltest
