@@ -8,6 +8,14 @@ ParamMaxFunction FixedMax(std::wstring value) {
     return [value = std::move(value)](void*) { return value; };
 }
 
+std::optional<ParamRange> EntryRange(const ParamEntry& entry) {
+    const auto low = text::ParseLeadingDouble(entry.minValue);
+    const auto high = entry.maxValue ? text::ParseLeadingDouble(entry.maxValue(entry.owner)) : std::nullopt;
+    if (low && high) return ParamRange{*low, *high};
+    if (entry.optionCount > 0) return ParamRange{0, static_cast<double>(entry.optionCount - 1)};
+    return std::nullopt;
+}
+
 bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value) {
     const std::wstring label = text::Utf8ToWide(key);
     const auto entry =
@@ -29,11 +37,10 @@ bool ApplyParamValue(EntryList& entries, const std::string& key, const std::stri
             return false;
         }
         // Bounds are read the way the tuning page reads them; a bound without a number (an option
-        // name, an empty text) admits nothing. NaN never reaches here, and !(a && b) would refuse it.
-        const auto minimum = text::ParseLeadingDouble(entry->minValue);
-        const auto maximum = entry->maxValue ? text::ParseLeadingDouble(entry->maxValue(entry->owner))
-                                             : std::optional<double>();
-        if (!minimum || !maximum || !(*minimum <= *number && *number <= *maximum)) {
+        // name, an empty text) admits nothing unless the entry counts its options. NaN never reaches
+        // here, and !(a && b) would refuse it.
+        const auto range = EntryRange(*entry);
+        if (!range || !(range->low <= *number && *number <= range->high)) {
             Log("Value out of range for " + key + ": " + value);
             return false;
         }

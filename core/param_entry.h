@@ -47,7 +47,19 @@ struct ParamEntry {
     bool readOnly = false;
     ParamGetter getter;
     ParamSetter setter;
+    // An enumeration whose limits are shown as option names takes the numbers 0 to optionCount - 1.
+    int32_t optionCount = 0;
 };
+
+struct ParamRange {
+    double low;
+    double high;
+};
+
+// The numbers an edit or an import of the entry may take: its min and max read as leading numbers,
+// or the options of an enumeration whose limits are names. Nothing when neither applies (text,
+// option names without a count): such an entry admits no number.
+std::optional<ParamRange> EntryRange(const ParamEntry& entry);
 
 using EntryList = std::vector<ParamEntry>;
 

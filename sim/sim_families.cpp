@@ -1,6 +1,7 @@
 #include "sim/sim_families.h"
 
 #include "sim/ev48400c_sim.h"
+#include "sim/fj_sim.h"
 #include "sim/sim_controller.h"
 #include "sim/tercel_sim.h"
 
@@ -8,6 +9,7 @@ namespace sim {
 
 void RegisterAllFamilies() {
     RegisterSimController("EV48-400-C", MakeEv48400cSim);
+    RegisterSimController("FJ", MakeFjSim);
     RegisterSimController("Tercel", MakeTercelSim);
 }
 

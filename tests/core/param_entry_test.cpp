@@ -156,6 +156,13 @@ TEST_F(ApplyParamValueTest, ThrowingSetterIsRefused) {
     EXPECT_EQ(g_.voltageRaw, 0);
 }
 
+TEST_F(ApplyParamValueTest, NamedOptionsTakeTheirIndices) {
+    list_[5].optionCount = 2;  // "Forward", "Reverse"
+    EXPECT_TRUE(ApplyParamValue(list_, "Direction", "1"));
+    EXPECT_FALSE(ApplyParamValue(list_, "Direction", "2"));
+    EXPECT_EQ(g_.Level(), 1);
+}
+
 TEST_F(ApplyParamValueTest, ReadOnlyEntriesAreNotImported) {
     list_[0].readOnly = true;
     testsupport::LogCapture log;

@@ -1,0 +1,229 @@
+#include "fj/fj_controller.h"
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "core/hex_text.h"
+#include "core/host.h"
+#include "core/ini_file.h"
+#include "core/log.h"
+#include "core/param_registry.h"
+#include "core/payload_cipher.h"
+#include "core/prompter.h"
+#include "core/text.h"
+#include "fj/packet_codec.h"
+#include "fj/parameter_table.h"
+#include "serial/serial_port.h"
+
+namespace FJ {
+
+namespace {
+
+constexpr int kIdentifyAttempts = 3;
+constexpr uint32_t kIdentifyRetryPauseMs = 100;
+constexpr uint32_t kParameterWritePauseMs = 100;
+constexpr Address kSoftwareType = {0x13, 0x3D};
+
+// An acknowledge fills the whole answer; an error packet is shorter, and its CID at index 3 ends the
+// read without waiting for bytes that will not come.
+constexpr size_t kAnswerMaxLength = kRequestLength;
+constexpr size_t kAnswerMinLength = 8;
+constexpr uint8_t kAnswerCompletionByte = FJ_CID_READ_ERROR;
+constexpr uint32_t kAnswerTimeoutMs = 500;
+
+constexpr uint8_t kFirmwareGroup = 0x01;
+constexpr uint8_t kActiveFaultGroup = 0x0D;
+constexpr uint8_t kActiveFaultFirst = 0x03;
+constexpr uint8_t kActiveFaultLast = 0x1D;
+constexpr uint8_t kHistoricalFaultGroup = 0x0E;
+constexpr uint8_t kHistoricalFaultFirst = 0x0C;
+constexpr uint8_t kHistoricalFaultLast = 0x34;
+
+constexpr size_t kDataSectionBuffer = 2048;
+constexpr const char* kErrorCodeFileName = "fj-errors.csv";
+
+std::string GroupIndex(uint8_t group, uint8_t index) {
+    return std::to_string(group) + ":" + std::to_string(index);
+}
+
+// "<what> [0x0D, 0x03]"
+std::string WithAddress(const std::string& what, uint8_t group, uint8_t index) {
+    char address[16];
+    std::snprintf(address, sizeof address, " [0x%02X, 0x%02X]", unsigned{group}, unsigned{index});
+    return what + address;
+}
+
+// One request and its answer; an empty answer when the request did not go out or nothing came back.
+std::vector<uint8_t> Exchange(const std::vector<uint8_t>& request, bool& written) {
+    Log(FormatFrameDump("TX", request));
+    auto& port = SerialPort::Instance();
+    written = port.Write(request.data(), request.size());
+    if (!written) return {};
+    return port.Read(kAnswerMaxLength, kAnswerMinLength, kAnswerCompletionByte, kAnswerTimeoutMs);
+}
+
+bool ReadFaultRange(FJController& driver, const char* which, uint8_t group, uint8_t first, uint8_t last) {
+    for (unsigned index = first; index <= last; ++index) {
+        if (driver.ReadParameter(group, static_cast<uint8_t>(index))) continue;
+        SetStatus(WithAddress(std::string("Failed to read ") + which + " fault", group,
+                              static_cast<uint8_t>(index)));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void FJController::BuildParamEntries() {
+    BuildEntryLists();
+}
+
+bool FJController::Identify() {
+    for (int attempt = 1; attempt <= kIdentifyAttempts; ++attempt) {
+        if (ReadParameter(kSoftwareType.group, kSoftwareType.index)) {
+            BuildParamEntries();
+            return ReadAll();
+        }
+        if (attempt < kIdentifyAttempts) Pause(kIdentifyRetryPauseMs);
+    }
+    std::cerr << "Identify() failed after " << kIdentifyAttempts << " attempts." << std::endl;
+    return false;
+}
+
+bool FJController::ReadParameter(uint8_t group, uint8_t index) {
+    bool written = false;
+    const auto answer = Exchange(BuildReadRequest(group, index), written);
+    if (!written) SetStatus("Error writing to FJ Controller: " + GroupIndex(group, index));
+    if (answer.empty()) {
+        Log("Error reading FJ Controller: " + GroupIndex(group, index));
+        return false;
+    }
+    return ParseResponse(answer);
+}
+
+bool FJController::ReadList(const EntryList& entries) {
+    for (const auto& entry : entries) {
+        // Only a GG:II key names an address; the firmware date's empty key is the one that does not.
+        const auto address = TryParseId(entry.key);
+        if (!address) {
+            Log(L"Invalid ID format: " + entry.key);
+            continue;
+        }
+        if (!ReadParameter(address->group, address->index)) Log(L"Error Reading FJ Controller " + entry.key);
+    }
+    return true;
+}
+
+bool FJController::ReadAll() {
+    for (uint8_t index = 0; index <= 2; ++index) {
+        if (ReadParameter(kFirmwareGroup, index)) continue;
+        Log(WithAddress("Failed to read firmware date", kFirmwareGroup, index));
+        return false;
+    }
+
+    struct ListStep {
+        const char* status;
+        std::string_view list;
+        const char* failure;
+    };
+    const ListStep tuning[] = {
+        {"Reading FJ Speed Tuning Parameters", kSpeedTuningList, "Failed to read speed tuning parameters"},
+        {"Reading FJ Accellerator Tuning Parameters", kAcceleratorTuningList,
+         "Failed to read accelerator tuning parameters"},
+        {"Reading FJ Torque Tuning Parameters", kTorqueTuningList, "Failed to read torque tuning parameters"},
+        {"Reading FJ Hill Tuning Parameters", kHillTuningList, "Failed to read hill tuning parameters"},
+    };
+    const ListStep rest[] = {
+        {"Reading FJ Controller RT Parameters", kControllerRealTimeList, "Failed to read controller stats"},
+        {"Reading FJ Battery RT Parameters", kBatteryRealTimeList, "Failed to read battery stats"},
+        {"Reading FJ Controller Info Parameters", kControllerInfoList, "Failed to read controller info"},
+        {"Reading Controller Kitchen Sink Parameters", kKitchenSinkList,
+         "Failed to read kitchen sink parameters"},
+    };
+    auto readLists = [this](std::span<const ListStep> steps) {
+        for (const auto& step : steps) {
+            SetStatus(step.status);
+            if (ReadList(List(step.list))) continue;
+            SetStatus(step.failure);
+            return false;
+        }
+        return true;
+    };
+
+    SetStatus("Reading FJ Tuning Parameters");
+    if (!readLists(tuning)) return false;
+
+    SetStatus("Reading FJ Controller Faults");
+    if (!ReadFaultRange(*this, "active", kActiveFaultGroup, kActiveFaultFirst, kActiveFaultLast) ||
+        !ReadFaultRange(*this, "historical", kHistoricalFaultGroup, kHistoricalFaultFirst,
+                        kHistoricalFaultLast))
+        return false;
+
+    if (!readLists(rest)) return false;
+    SetStatus("FJ Controller");
+    return true;
+}
+
+bool FJController::WriteChangedParameters() {
+    SetStatus("Writing FJ Parameters");
+    bool all = true;
+    // A copy: an acknowledge that differs from what was sent marks its key again while we walk.
+    const DirtyKeySet keys = DirtyKeys();
+    for (const auto& key : keys) {
+        if (!TryParseId(key)) {
+            Log(L"Not an FJ parameter, not written: " + key);
+            continue;
+        }
+        const auto request = BuildWriteRequestFromTable(key);
+        if (request.empty()) {
+            all = false;
+            continue;
+        }
+        bool written = false;
+        const auto answer = Exchange(request, written);
+        if (answer.empty() || !ParseResponse(answer)) all = false;
+        Pause(kParameterWritePauseMs);
+    }
+    DirtyKeys().clear();
+    SetStatus("FJ Controller");
+    return all;
+}
+
+bool FJController::ImportDataFile(const std::string& path) {
+    const std::filesystem::path file = text::PathFromUtf8(path);
+    const IniDocument document = LoadIniFile(file);
+    const auto keys = document.GetKeys("data", kDataSectionBuffer);
+    if (keys.empty()) {
+        Log("No FJ records in " + path);
+        return false;
+    }
+    // Every record is deciphered before any is applied, so a damaged file changes nothing.
+    std::vector<std::vector<uint8_t>> records;
+    for (const auto& key : keys) {
+        const std::string hex = DecryptPayload(document.GetString("data", key, "", kDataSectionBuffer));
+        auto bytes = hex.empty() ? std::nullopt : TryFromHex(hex);
+        if (!bytes) {
+            Log("FJ record " + key + " does not decipher; nothing loaded from " + path);
+            return false;
+        }
+        records.push_back(std::move(*bytes));
+    }
+    // The records are write requests; they parse like write acknowledges, so a value that differs from
+    // the table is stored and marked for the next write.
+    for (const auto& record : records) ParseResponse(record);
+    return true;
+}
+
+std::filesystem::path FJController::ErrorCodeFile() const {
+    return host::ExecutableDirectory().value_or(std::filesystem::path()) / GetName() / kErrorCodeFileName;
+}
+
+ErrorCodeRecord FJController::LookupErrorCode(int32_t code) const {
+    return LookupErrorCodeIn(ErrorCodeFile(), code);
+}
+
+}  // namespace FJ

@@ -1,0 +1,20 @@
+#include "fj/value_table.h"
+
+namespace FJ {
+
+FjValueTable& FjValueTable::Instance() {
+    static FjValueTable table;
+    return table;
+}
+
+uint16_t FjValueTable::Get(uint8_t group, uint8_t index) const {
+    return Contains(group, index) ? values_[group * kIndexCount + index] : 0;
+}
+
+bool FjValueTable::Set(uint8_t group, uint8_t index, uint16_t value) {
+    if (!Contains(group, index)) return false;
+    values_[group * kIndexCount + index] = value;
+    return true;
+}
+
+}  // namespace FJ

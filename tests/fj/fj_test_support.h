@@ -1,0 +1,52 @@
+// Shared pieces of the FJ tests: a clean family state, entry lookups by key and the status texts.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/log.h"
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "fj/parameter_table.h"
+#include "fj/value_table.h"
+
+namespace fjtest {
+
+using Packet = std::vector<uint8_t>;
+
+inline const std::string_view kAllLists[] = {
+    FJ::kSpeedTuningList,    FJ::kAcceleratorTuningList,  FJ::kTorqueTuningList,
+    FJ::kHillTuningList,     FJ::kControllerRealTimeList, FJ::kBatteryRealTimeList,
+    FJ::kControllerInfoList, FJ::kKitchenSinkList,        FJ::kGeneralList};
+
+// Every test starts from an all-zero table, no lists and no changed keys.
+inline void ResetFamily() {
+    FJ::FjValueTable::Instance().Clear();
+    ParamRegistry::Instance().Clear();
+}
+
+inline const ParamEntry& Entry(const std::wstring& key) {
+    for (const auto name : kAllLists)
+        for (const auto& entry : FJ::List(name))
+            if (entry.key == key) return entry;
+    throw std::out_of_range("no entry " + text::WideToUtf8(key));
+}
+
+inline std::string Shown(const std::wstring& key) {
+    const auto& entry = Entry(key);
+    return entry.getter(entry.owner);
+}
+
+// Status texts in the order they were set, while the object lives.
+class StatusTexts {
+public:
+    StatusTexts() {
+        SetStatusListener([this](const std::wstring& text) { texts.push_back(text::WideToUtf8(text)); });
+    }
+    ~StatusTexts() { SetStatusListener({}); }
+    std::vector<std::string> texts;
+};
+
+}  // namespace fjtest

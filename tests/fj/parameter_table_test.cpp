@@ -1,0 +1,169 @@
+#include "fj/parameter_table.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "fj/packet_codec.h"
+#include "fj/value_table.h"
+#include "tests/fj/fj_test_support.h"
+
+namespace {
+
+using fjtest::Entry;
+using fjtest::Shown;
+
+class FjParameterTable : public testing::Test {
+protected:
+    void SetUp() override {
+        fjtest::ResetFamily();
+        FJ::BuildEntryLists();
+    }
+    void TearDown() override { fjtest::ResetFamily(); }
+    static void Store(const std::wstring& key, uint16_t raw) {
+        const auto address = FJ::TryParseId(key);
+        ASSERT_TRUE(address.has_value());
+        FJ::FjValueTable::Instance().Set(address->group, address->index, raw);
+    }
+    static uint16_t Stored(const std::wstring& key) {
+        const auto address = FJ::TryParseId(key);
+        return FJ::FjValueTable::Instance().Get(address->group, address->index);
+    }
+};
+
+TEST_F(FjParameterTable, ListsHoldTheirEntriesInReadOrder) {
+    const std::pair<std::string_view, size_t> sizes[] = {
+        {FJ::kSpeedTuningList, 12},    {FJ::kAcceleratorTuningList, 17}, {FJ::kTorqueTuningList, 8},
+        {FJ::kHillTuningList, 3},      {FJ::kControllerRealTimeList, 9}, {FJ::kBatteryRealTimeList, 6},
+        {FJ::kControllerInfoList, 17}, {FJ::kKitchenSinkList, 22},       {FJ::kGeneralList, 0},
+    };
+    for (const auto& [name, size] : sizes) EXPECT_EQ(FJ::List(name).size(), size) << name;
+
+    std::vector<std::wstring> keys;
+    for (const auto& entry : FJ::List(FJ::kHillTuningList)) keys.push_back(entry.key);
+    for (const auto& entry : FJ::List(FJ::kBatteryRealTimeList)) keys.push_back(entry.key);
+    EXPECT_THAT(keys, testing::ElementsAre(L"0C:30", L"0B:3F", L"0B:21", L"01:38", L"01:0F", L"01:37",
+                                           L"01:0A", L"01:1A", L"01:1B"));
+    EXPECT_EQ(FJ::List(FJ::kSpeedTuningList).front().key, L"0D:1F");
+    EXPECT_EQ(FJ::List(FJ::kKitchenSinkList).back().key, L"0C:39");
+}
+
+TEST_F(FjParameterTable, EveryAddressHasItsDescriptionAndOnlyShownValuesAreReadOnly) {
+    std::set<std::wstring> keys;
+    int readOnly = 0;
+    for (const auto name : fjtest::kAllLists) {
+        for (const auto& entry : FJ::List(name)) {
+            SCOPED_TRACE(text::WideToUtf8(entry.key));
+            if (!entry.key.empty()) {
+                EXPECT_NE(entry.label, L"[unknown]");
+                EXPECT_TRUE(keys.insert(entry.key).second);
+            }
+            EXPECT_EQ(entry.owner, &FJ::FjValueTable::Instance());
+            EXPECT_EQ(static_cast<bool>(entry.setter), !entry.readOnly);
+            readOnly += entry.readOnly;
+        }
+    }
+    EXPECT_EQ(keys.size(), 93u);
+    EXPECT_EQ(readOnly, 32);
+    for (const auto* editable : {L"0C:30", L"0B:2B", L"0B:1D", L"10:05", L"0B:21"})
+        EXPECT_FALSE(Entry(editable).readOnly) << text::WideToUtf8(editable);
+    EXPECT_EQ(Entry(L"0D:1F").label, L"H Gear - Forward Maximum Speed");
+    EXPECT_EQ(Entry(L"01:18").unit,
+              L"\u00BA"
+              L"C");
+    EXPECT_EQ(Entry(L"0C:30").minValue, L"Stop on Slope");
+}
+
+TEST_F(FjParameterTable, FirmwareDateLeadsTheControllerInfo) {
+    const ParamEntry& date = FJ::List(FJ::kControllerInfoList).front();
+    EXPECT_EQ(date.key, L"");
+    EXPECT_EQ(date.label, L"Firmware Release Date");
+    EXPECT_EQ(date.kind, ParamKind::Text);
+    EXPECT_TRUE(date.readOnly);
+    EXPECT_EQ(date.maxValue(date.owner), L"");
+    Store(L"01:00", 2023);
+    Store(L"01:01", 3);
+    Store(L"01:02", 15);
+    EXPECT_EQ(date.getter(date.owner), "03/15/2023");
+}
+
+TEST_F(FjParameterTable, ShowsValuesByTheirDisplayRule) {
+    struct Case {
+        const wchar_t* key;
+        uint16_t raw;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {L"01:1B", 498, "5.0"},       {L"01:0F", 537, "53.7"},
+        {L"0D:1F", 0xFFFF, "65535"},  {L"01:38", 85, "85.0"},
+        {L"0C:22", 500, "500.0"},     {L"0C:23", 45000, "4500.0"},
+        {L"0C:30", 3, "Unknown"},     {L"0C:30", 2, "Timing Stop On Slope"},
+        {L"13:3B", 0, "Unknown"},     {L"13:3B", 2, "ACV1"},
+        {L"13:3A", 8, "Tractor"},     {L"13:3D", 8, "tractor"},
+        {L"13:3D", 10, "Unknown"},    {L"01:3D", 7, "FSTOP"},
+        {L"0D:02", 2, "P"},           {L"10:05", 1, "Drive1"},
+        {L"13:02", 1, "XMC47/4800"},  {L"0B:2B", 0, "Standard mode"},
+        {L"0B:1D", 1, "Torque mode"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::WideToUtf8(c.key) + " = " + std::to_string(c.raw));
+        Store(c.key, c.raw);
+        EXPECT_EQ(Shown(c.key), c.shown);
+    }
+}
+
+TEST_F(FjParameterTable, SettersStoreTheRawValue) {
+    struct Case {
+        const wchar_t* key;
+        const char* typed;
+        uint16_t stored;
+    };
+    const Case cases[] = {
+        {L"0C:3F", "12.34", 123},    {L"0C:23", "4500.07", 45000}, {L"0C:23", "25.3", 253},
+        {L"0C:23", "6553.5", 65535}, {L"0D:1F", "4500", 4500},     {L"0D:1F", " 7.5", 7},
+        {L"0C:30", "2", 2},          {L"0B:1E", "1", 1},           {L"13:10", "127", 127},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::WideToUtf8(c.key) + " <- " + c.typed);
+        const auto& entry = Entry(c.key);
+        entry.setter(entry.owner, c.typed);
+        EXPECT_EQ(Stored(c.key), c.stored);
+    }
+}
+
+TEST_F(FjParameterTable, SettersRefuseWhatTheFieldCannotHold) {
+    Store(L"0D:1F", 4500);
+    Store(L"0C:23", 45000);
+    const auto& speed = Entry(L"0D:1F");
+    const auto& voltage = Entry(L"0C:23");
+    EXPECT_THROW(speed.setter(speed.owner, "fast"), std::invalid_argument);
+    EXPECT_THROW(speed.setter(speed.owner, "70000"), std::out_of_range);  // would wrap to 4464
+    EXPECT_THROW(speed.setter(speed.owner, "-1"), std::out_of_range);
+    EXPECT_THROW(voltage.setter(voltage.owner, "6553.6"), std::out_of_range);  // x 10 passes 65535
+    EXPECT_THROW(voltage.setter(voltage.owner, "1e39"), std::out_of_range);
+    EXPECT_EQ(Stored(L"0D:1F"), 4500);
+    EXPECT_EQ(Stored(L"0C:23"), 45000);
+}
+
+TEST_F(FjParameterTable, EnumerationsNamedByTheirOptionsRangeOverTheirTable) {
+    struct Case {
+        const wchar_t* key;
+        double low;
+        double high;
+    };
+    const Case cases[] = {{L"0C:30", 0, 2},    {L"0B:2B", 0, 1}, {L"0B:1D", 0, 1},    {L"10:05", 0, 7},
+                          {L"0D:1F", 0, 6000}, {L"0B:1E", 0, 1}, {L"0F:13", 10, 2000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::WideToUtf8(c.key));
+        const auto range = FJ::NumericRange(Entry(c.key));
+        ASSERT_TRUE(range.has_value());
+        EXPECT_EQ(range->low, c.low);
+        EXPECT_EQ(range->high, c.high);
+    }
+    EXPECT_FALSE(FJ::NumericRange(Entry(L"13:0E")).has_value());
+    EXPECT_FALSE(FJ::NumericRange(Entry(L"01:3D")).has_value());  // shown only
+    EXPECT_FALSE(FJ::NumericRange(FJ::List(FJ::kControllerInfoList).front()).has_value());
+}
+
+}  // namespace
