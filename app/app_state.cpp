@@ -9,6 +9,7 @@ void AppState::ClearFamilyFlags() {
     fjConnected = false;
     ev48400cConnected = false;
     tercelConnected = false;
+    if (clearFamilyExtras) clearFamilyExtras();
 }
 
 AppState& App() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/settings.h"
@@ -20,6 +21,8 @@ struct AppState {
     Settings settings;
     std::filesystem::path settingsPath;
     std::wstring windowTitle;
+    // What a family keeps beside its flag (the EV48-400-C model variant); set by the program.
+    std::function<void()> clearFamilyExtras;
 
     void ClearFamilyFlags();
 };

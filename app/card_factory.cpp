@@ -5,8 +5,10 @@
 #include "app/app_ids.h"
 #include "app/cards/about_card.h"
 #include "app/cards/acknowledge_card.h"
+#include "app/cards/comm_port_select_card.h"
 #include "app/cards/placeholder_card.h"
 #include "app/cards/settings_card.h"
+#include "app/family_drivers.h"
 #include "app/main_window.h"
 #include "app/resource_ids.h"
 
@@ -28,7 +30,6 @@ struct Placeholder {
 };
 
 constexpr Placeholder kPlaceholders[] = {
-    {kKeyComms, "Communications", L"Select Programming Cable Serial Port:", kPictureComms, 125},
     {kKeyTuning, "Tuning", L"Tuning", 0, 0},
     {kKeyFaults, "Faults", L"Faults", 0, 0},
     {kKeyRxTx, "RX/TX", L"RX/TX", 0, 0},
@@ -50,6 +51,10 @@ std::unique_ptr<CardBase> MainCardFactory::MakeCard(const std::string& key) {
     if (key == kKeyAcknowledge) return std::make_unique<AcknowledgeCard>(parent);
     if (key == kKeySettings) return std::make_unique<SettingsCard>(parent);
     if (key == kKeyAbout) return std::make_unique<AboutCard>(parent);
+    if (key == kKeyComms) {
+        InstallFamilyStateClearing();
+        return std::make_unique<CommPortSelectCard>(parent, FamilyDriversInstance());
+    }
     for (const auto& placeholder : kPlaceholders) {
         if (key == placeholder.key)
             return std::make_unique<PlaceholderCard>(placeholder.title, placeholder.caption,

@@ -133,8 +133,8 @@ bool Dashboard::OnNavigationClick(int x, int y) {
     if (it == entries_.end() || it->key == currentKey_) return false;
     const std::string key = it->key;
     HideCurrent();
-    SetStatus(L"");
     currentKey_ = key;
+    SetStatus(L"");
     if (view_) view_->RepaintAll();
     return true;
 }
