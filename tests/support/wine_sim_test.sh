@@ -18,10 +18,14 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
+# Every test of this kind uses COM7 of the one prefix: one at a time. The lock's descriptor is kept
+# from the simulator and Wine, whose server may outlive this script.
+exec 9>"$PREFIX.com7.lock"
+flock 9
 # The prefix must be complete before a COM link appears: wineboot setting up a fresh prefix around a
 # link to a pseudo-terminal never finishes.
-"$WINE_RUN" cmd /c exit 0 > /dev/null
-"$SIM" --family "$FAMILY" --link "$PREFIX/dosdevices/com7" --state "$WORK/state.txt" "$@" > "$WORK/ready" &
+"$WINE_RUN" cmd /c exit 0 > /dev/null 9>&-
+"$SIM" --family "$FAMILY" --link "$PREFIX/dosdevices/com7" --state "$WORK/state.txt" "$@" > "$WORK/ready" 9>&- &
 SIM_PID=$!
 waited=0
 until grep -q '^READY ' "$WORK/ready" 2>/dev/null; do
@@ -30,4 +34,4 @@ until grep -q '^READY ' "$WORK/ready" 2>/dev/null; do
     sleep 0.1
 done
 export VANTREL_TEST_COM_PORT=COM7
-"$WINE_RUN" "$EXE" --gtest_brief=0
+"$WINE_RUN" "$EXE" --gtest_brief=0 9>&-
