@@ -1,0 +1,42 @@
+// The rows of the faults page's two lists, per family: the page shows them and the command line
+// prints them, with the same columns.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "datafiles/tuning_layout.h"
+
+namespace app {
+
+struct FaultColumn {
+    std::wstring title;
+    int width;
+};
+
+struct FaultTable {
+    std::vector<FaultColumn> columns;
+    std::vector<std::vector<std::wstring>> rows;  // one text per column
+};
+
+struct FaultRows {
+    FaultTable current;
+    FaultTable historical;
+};
+
+// The description of an FJ fault code (the error-code file's first text column); empty when unknown.
+using FaultDescriber = std::function<std::string(int32_t code)>;
+
+// EV48-400-C: the fault-list entries whose value is exactly "1". FJ: the records whose level is not 0,
+// numbered by their table position. Tercel: its columns and no rows. None: no columns.
+FaultRows BuildFaultRows(datafiles::Family family, const FaultDescriber& describe);
+
+// Descriptions from the FJ error-code file beside the program.
+FaultDescriber FjErrorCodeFileDescriber();
+
+// The legend of the FJ fault levels, one line each; shown only for FJ.
+const std::vector<std::wstring>& FjFaultLegendLines();
+
+}  // namespace app
