@@ -1,7 +1,7 @@
 // vantrel-sim: a simulated controller on a pseudo-terminal.
 //
 //   vantrel-sim --family FJ --link /tmp/vantrel-com [--state FILE] [--wire-timing] [--turnaround-ms N]
-//               [--fault silent|garble|drop|short --fault-rate P --seed N]
+//               [--fault silent|garble|drop|short --fault-rate P --seed N] [--stats FILE]
 //
 // Prints "READY <device>" once the line is up and answers until SIGINT or SIGTERM.
 #include <CLI/CLI.hpp>
@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     std::string faultName = "none";
     double faultRate = 1.0;
     uint32_t seed = 1;
+    std::string statsPath;
     app.add_option("--family", family, "controller family")
         ->required()
         ->check(CLI::IsMember(sim::SimFamilies()));
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     app.add_option("--fault-rate", faultRate, "share of answers that get the fault")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", seed, "seed of the fault draws");
+    app.add_option("--stats", statsPath,
+                   "at the end, write the answers given and the bytes heard and sent to this file");
     CLI11_PARSE(app, argc, argv);
 
     auto controller = sim::MakeSimController(family);
@@ -100,9 +103,12 @@ int main(int argc, char** argv) {
     if (!statePath.empty()) WriteState(statePath, savedState);
     std::cout << "READY " << link.DevicePath() << std::endl;
 
+    // What crossed the line, for the benchmark's lower bound.
+    uint64_t answers = 0, bytesHeard = 0, bytesSent = 0;
     while (!g_stop) {
         const sim::Bytes input = link.ReadAvailable(50);
         if (input.empty()) continue;
+        bytesHeard += input.size();
         // A controller at another baud rate hears noise, and noise gets no answer.
         if (link.LineBaudRate() != controller->BaudRate()) continue;
         // The pseudo-terminal hands the request over at once; a real line would still be carrying it.
@@ -114,6 +120,8 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_until(heardAt);
             if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
             const sim::Bytes onWire = faults.Apply(std::move(answer));
+            ++answers;
+            bytesSent += onWire.size();
             if (!onWire.empty())
                 link.Send(onWire,
                           wireTiming ? std::optional<uint32_t>(controller->BaudRate()) : std::nullopt);
@@ -127,5 +135,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!statePath.empty()) WriteState(statePath, controller->SaveState());
+    if (!statsPath.empty())
+        WriteState(statsPath, "answers " + std::to_string(answers) + "\nbytes_heard " +
+                                  std::to_string(bytesHeard) + "\nbytes_sent " + std::to_string(bytesSent) +
+                                  "\nbaud " + std::to_string(controller->BaudRate()) + "\n");
     return 0;
 }
