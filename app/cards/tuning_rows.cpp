@@ -4,8 +4,6 @@
 
 namespace app {
 
-namespace {
-
 using datafiles::TuningTab;
 
 size_t TabIndex(TuningTab tab) {
@@ -21,8 +19,6 @@ size_t TabIndex(TuningTab tab) {
     }
     return 0;
 }
-
-}  // namespace
 
 const std::array<ListColumn, 6> kTuningColumns = {{
     {L"Parameter Name", 325},

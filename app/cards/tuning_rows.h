@@ -47,6 +47,8 @@ struct ListColumn {
 };
 extern const std::array<ListColumn, 6> kTuningColumns;
 
+// The tab's place in registry order: Tuning, Stats, Info, Sink.
+size_t TabIndex(datafiles::TuningTab tab);
 // "Tuning", "Stats", "Info", "Sink".
 const wchar_t* TabTitle(datafiles::TuningTab tab);
 

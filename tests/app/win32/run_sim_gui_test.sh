@@ -1,8 +1,9 @@
 #!/bin/sh
-# Runs the connection page's Windows tests on a private X server against three vantrel-sim
-# controllers, FJ on COM7, EV48-400-C on COM8 and Tercel on COM9, each listed in SERIALCOMM so that
-# the page finds it as a user's cable would be found.
-#   run_connection_gui_test.sh <wine-run.sh> <wine prefix> <vantrel-sim> <test.exe> [arguments...]
+# Runs a page's Windows tests on a private X server against three vantrel-sim controllers, FJ on COM7,
+# EV48-400-C on COM8 and Tercel on COM9, each listed in SERIALCOMM so that the page finds it as a
+# user's cable would be found. The tests read what each simulator stores from its state file, named
+# in VANTREL_TEST_<family>_STATE as a Windows path.
+#   run_sim_gui_test.sh <wine-run.sh> <wine prefix> <vantrel-sim> <test.exe> [arguments...]
 set -eu
 if [ "${1:-}" != "--on-display" ]; then
     export VANTREL_WINEPREFIX="$2"
@@ -53,6 +54,9 @@ done
 # The SERIALCOMM key lives only as long as the wine server, so the values go in from the session that
 # runs the tests.
 export VANTREL_TEST_FJ_PORT=COM7 VANTREL_TEST_EV48400C_PORT=COM8 VANTREL_TEST_TERCEL_PORT=COM9
+WIN_WORK="Z:$(printf '%s' "$WORK" | tr / '\\')"
+export VANTREL_TEST_FJ_STATE="$WIN_WORK\\7.txt" VANTREL_TEST_EV48400C_STATE="$WIN_WORK\\8.txt" \
+    VANTREL_TEST_TERCEL_STATE="$WIN_WORK\\9.txt"
 WIN_EXE="Z:$(printf '%s' "$EXE" | tr / '\\')"
 status=0
 "$WINE_RUN" cmd /c "$REG_ADDS$WIN_EXE $*" || status=$?
