@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/text.h"
 
 namespace {
@@ -104,11 +105,9 @@ std::optional<std::string> ReadFileText(const std::filesystem::path& file) {
     return bytes;
 }
 
+// The whole file is replaced in one step, so a full disk or a crash never leaves settings cut short.
 bool WriteFileText(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+    return WriteFileAtomically(file, bytes);
 }
 
 }  // namespace
@@ -200,7 +199,7 @@ bool IniDocument::SetString(std::string_view section, std::string_view key, std:
     key = Trim(key);
     if (section.empty() || key.empty() || BreaksLines(section) || BreaksLines(key) || BreaksLines(value) ||
         section.find(']') != section.npos || key.find('=') != key.npos || key.front() == ';' ||
-        key.front() == '[') {
+        key.front() == '[' || key.starts_with("\xEF\xBB\xBF")) {
         return false;
     }
     const std::string eol = LineEnding();

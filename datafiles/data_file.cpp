@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/atomic_file.h"
 #include "core/hex_text.h"
 #include "core/ini_file.h"
 #include "core/log.h"
@@ -121,32 +122,10 @@ bool ImportProfileSections(
 // Writes the text beside the target first and renames it over the target only when it is complete,
 // so a full disk or a crash never leaves a cut-down backup where a good one was.
 bool WriteWhole(const std::filesystem::path& target, const std::string& contents) {
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            Log("Cannot write: " + text::PathToUtf8(temporary));
-            return false;
-        }
-        out << contents;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            Log("Cannot write: " + text::PathToUtf8(temporary));
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        Log("Cannot replace " + text::PathToUtf8(target) + ": " + error.message());
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (WriteFileAtomically(target, contents, &reason)) return true;
+    Log(reason);
+    return false;
 }
 
 }  // namespace
