@@ -1,0 +1,168 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "app/family_drivers.h"
+#include "cli/cli_prompter.h"
+#include "cli/commands.h"
+#include "cli/connection.h"
+#include "cli/output.h"
+#include "core/text.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kFamilyHelp =
+    "controller family to try: FJ, EV48-400-C or Tercel, any case (repeatable; "
+    "default: all three, in that order)";
+
+struct Arguments {
+    std::string port;
+    std::vector<std::string> familyNames;
+    bool json = false;
+    bool write = false;
+    std::string file;
+    std::string customer;
+    std::vector<std::string> assignments;
+    std::string rawFamily;
+    bool fix = false;
+    bool send = false;
+    std::vector<std::string> hex;
+};
+
+CLI::Validator FamilyCheck() {
+    return CLI::Validator(
+        [](std::string& name) {
+            return FamilyFromName(name) ? std::string() : "unknown family '" + name + "'";
+        },
+        "FAMILY");
+}
+
+// --port and --family, which every command that talks to a controller takes.
+void AddConnectOptions(CLI::App* command, Arguments& arguments) {
+    command->add_option("--port", arguments.port,
+                        "serial port as the port list shows it (default: the port the list selects)");
+    // One name per --family: a list would swallow the NAME=VALUE arguments that follow it.
+    command->add_option("--family", arguments.familyNames, kFamilyHelp)
+        ->allow_extra_args(false)
+        ->check(FamilyCheck());
+}
+
+ConnectOptions ConnectFrom(const Arguments& arguments) {
+    ConnectOptions connect{arguments.port, {}};
+    for (const auto& name : arguments.familyNames)
+        if (const auto family = FamilyFromName(name)) connect.families.push_back(*family);
+    return connect;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const CliOptions& options) {
+    CLI::App program{"Vantrel command line: identify, read, back up, tune and check traction controllers",
+                     "vantrel-cli"};
+    program.set_version_flag("--version", std::string("vantrel-cli ") + VANTREL_VERSION);
+    program.require_subcommand(1);
+    Arguments arguments;
+
+    auto* ports =
+        program.add_subcommand("ports", "list the serial ports; * marks the one used without --port");
+    ports->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* probe = program.add_subcommand("probe", "identify the controller and print its family");
+    AddConnectOptions(probe, arguments);
+
+    auto* read = program.add_subcommand("read", "read every entry, grouped as the tuning page shows them");
+    AddConnectOptions(read, arguments);
+    read->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* faults =
+        program.add_subcommand("faults", "current and historical faults, as the faults page lists them");
+    AddConnectOptions(faults, arguments);
+    faults->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* backup = program.add_subcommand("backup", "save the controller's settings to a backup file");
+    AddConnectOptions(backup, arguments);
+    backup->add_option("--out", arguments.file, "backup file to write")->required();
+    backup->add_option("--customer", arguments.customer, "customer name kept in the backup");
+
+    auto* load = program.add_subcommand("load", "apply a backup or profile; writes only with --write");
+    AddConnectOptions(load, arguments);
+    load->add_option("--file", arguments.file, "backup or profile to apply")->required();
+    load->add_flag("--write", arguments.write, "write the changes and read them back");
+    load->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* set = program.add_subcommand("set", "change entries by key or label; writes only with --write");
+    AddConnectOptions(set, arguments);
+    set->add_option("assignments", arguments.assignments, "NAME=VALUE, NAME being a key or a label")
+        ->required();
+    set->add_flag("--write", arguments.write, "write the changes and read them back");
+    set->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* inspect =
+        program.add_subcommand("inspect", "show what a backup or profile holds, without a controller");
+    inspect->add_option("file", arguments.file, "backup or profile")->required();
+    inspect->add_flag("--json", arguments.json, "one JSON object");
+
+    auto* raw = program.add_subcommand(
+        "raw", "check, describe and optionally send one frame, as the raw frame page does");
+    raw->add_option("--port", arguments.port, "serial port for --send (default: the port the list selects)");
+    raw->add_option("--family", arguments.rawFamily, "FJ, EV48-400-C or Tercel, any case")
+        ->required()
+        ->check(FamilyCheck());
+    raw->add_flag("--fix", arguments.fix, "write the frame's checksum in first");
+    raw->add_flag("--send", arguments.send, "send the frame and describe the answer");
+    raw->add_option("hex", arguments.hex, "the frame's bytes in hex, spaced or not")->required();
+
+    std::vector<std::string> argv = {"vantrel-cli"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<const char*> pointers;
+    for (const auto& arg : argv) pointers.push_back(arg.c_str());
+    try {
+        program.parse(static_cast<int>(pointers.size()), pointers.data());
+    } catch (const CLI::Success& e) {
+        return program.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        err << "vantrel-cli: " << e.what() << ": see vantrel-cli --help\n";
+        return kExitUsage;
+    }
+
+    CliPrompter prompter;
+    StatusLine status(err, options.statusOnTerminal);
+    app::InstallFamilyStateClearing();
+    CommandIo io{out, err, prompter, &status};
+    const ConnectOptions connect = ConnectFrom(arguments);
+    const std::filesystem::path file = text::PathFromUtf8(arguments.file);
+    int result = kExitUsage;
+    // Anything a command did not catch still ends in one line and a status, never in an abort.
+    try {
+        if (*ports)
+            result = PortsCommand(arguments.json, io);
+        else if (*probe)
+            result = ProbeCommand(connect, io);
+        else if (*read)
+            result = ReadCommand(connect, arguments.json, io);
+        else if (*faults)
+            result = FaultsCommand(connect, arguments.json, io);
+        else if (*backup)
+            result = BackupCommand(connect, file, arguments.customer, io);
+        else if (*load)
+            result = LoadCommand(connect, file, arguments.write, arguments.json, io);
+        else if (*set)
+            result = SetCommand(connect, arguments.assignments, arguments.write, arguments.json, io);
+        else if (*raw)
+            result = RawCommand(arguments.port,
+                                FamilyFromName(arguments.rawFamily).value_or(datafiles::Family::None),
+                                arguments.fix, arguments.send, arguments.hex, io);
+        else if (*inspect)
+            result = InspectCommand(file, arguments.json, io);
+    } catch (const std::exception& e) {
+        result = Fail(io, kExitRefused, std::string("unexpected error: ") + e.what());
+    }
+    prompter.FlushMessages(Err(io));
+    return result;
+}
+
+}  // namespace cli

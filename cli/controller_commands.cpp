@@ -1,0 +1,413 @@
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <set>
+#include <system_error>
+
+#include "app/cards/fault_rows.h"
+#include "app/cards/tuning_actions.h"
+#include "app/cards/tuning_edit.h"
+#include "app/cards/tuning_rows.h"
+#include "cli/cli_app.h"
+#include "cli/commands.h"
+#include "cli/connection.h"
+#include "cli/output.h"
+#include "core/host.h"
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "datafiles/data_file.h"
+#include "fj/fj_controller.h"
+#include "fj/packet_codec.h"
+#include "serial/port_list.h"
+#include "tercel/command_codec.h"
+#include "tercel/exchange.h"
+#include "tercel/family_state.h"
+#include "tercel/register_entries.h"
+
+namespace cli {
+
+namespace {
+
+using datafiles::Family;
+using datafiles::TuningTab;
+using Json = nlohmann::ordered_json;
+
+constexpr TuningTab kTabs[] = {TuningTab::Tuning, TuningTab::Stats, TuningTab::Info, TuningTab::Sink};
+
+std::string Utf8(const std::wstring& wide) {
+    return text::WideToUtf8(wide);
+}
+
+// Labels and values come from the controller and from files: text that is not UTF-8 is shown with
+// replacement characters rather than ending the command.
+void WriteJson(std::ostream& out, const Json& json) {
+    out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+// The shown value of every entry of the tuning page, by key, in page order.
+struct EntryValue {
+    std::wstring key;
+    std::wstring label;
+    std::wstring value;
+};
+
+std::vector<EntryValue> Snapshot(Family family) {
+    std::vector<EntryValue> values;
+    std::map<std::wstring, bool> seen;
+    for (const auto& layout : datafiles::TuningLayout(family))
+        for (const ParamEntry* entry : datafiles::SectionRows(layout.sections)) {
+            if (!seen.emplace(entry->key, true).second) continue;
+            values.push_back({entry->key, entry->label, app::CurrentText(*entry)});
+        }
+    return values;
+}
+
+struct Change {
+    std::wstring key;
+    std::wstring label;
+    std::wstring before;
+    std::wstring after;
+    std::wstring readBack;
+};
+
+std::vector<Change> Differences(const std::vector<EntryValue>& before, const std::vector<EntryValue>& after) {
+    std::map<std::wstring, std::wstring> old;
+    for (const auto& value : before) old[value.key] = value.value;
+    std::vector<Change> changes;
+    for (const auto& value : after) {
+        const auto found = old.find(value.key);
+        const std::wstring previous = found == old.end() ? std::wstring() : found->second;
+        if (previous != value.value) changes.push_back({value.key, value.label, previous, value.value, {}});
+    }
+    return changes;
+}
+
+int ConnectFailed(CommandIo& io, const ConnectedSession& session) {
+    return Fail(io, session.Status(), session.Error());
+}
+
+const std::wstring kNoAnswer = L"(no answer)";
+
+// A read of a changed key that the controller must answer. The families' full reads keep the value of
+// an entry that does not answer, and after an edit that is the value just typed: it would pass for a
+// value the controller took.
+bool ReadBackKey(Family family, const std::wstring& key) {
+    switch (family) {
+        case Family::FJ: {
+            const auto address = FJ::TryParseId(key);
+            return !address || FJ::FJController().ReadParameter(address->group, address->index);
+        }
+        case Family::Tercel: {
+            uint16_t address = 0;
+            if (!Tercel::ParseRegisterKey(key, address)) return true;
+            const Frame answer = Tercel::Exchange(Tercel::BuildReadFrame(address), Tercel::kReadAnswerLength);
+            if (answer.size() < Tercel::kReadAnswerLength || !Tercel::ValidateResponse(answer)) return false;
+            Tercel::Registers()[address] = static_cast<uint16_t>(answer[2] | answer[3] << 8);
+            return true;
+        }
+        case Family::EV48400C:
+        case Family::None:
+            break;
+    }
+    return true;
+}
+
+// Writes what the model holds the family's way, reads everything back and compares each changed
+// value with what the controller now reports: a controller may clamp or ignore a value and still
+// acknowledge the write.
+int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io) {
+    const bool written = app::WritePendingChanges(family);
+    // The full read also brings back a port that the line took away during the write.
+    const bool readBack = app::ReadEverything(family);
+    std::set<std::wstring> unanswered;
+    for (const auto& change : changes)
+        if (!ReadBackKey(family, change.key)) unanswered.insert(change.key);
+    std::map<std::wstring, std::wstring> now;
+    for (const auto& value : Snapshot(family)) now[value.key] = value.value;
+    size_t notTaken = 0;
+    for (auto& change : changes) {
+        change.readBack = unanswered.count(change.key) ? kNoAnswer : now[change.key];
+        if (change.readBack != change.after) ++notTaken;
+    }
+    if (!written)
+        return Fail(io, kExitNotConfirmed,
+                    "the controller did not confirm the write: check the cable and read the values again "
+                    "with vantrel-cli read");
+    if (!readBack)
+        return Fail(
+            io, kExitNotConfirmed,
+            "the values were written but could not all be read back: check them with vantrel-cli read");
+    if (notTaken > 0)
+        return Fail(io, kExitNotConfirmed,
+                    std::to_string(notTaken) +
+                        " value(s) were not taken by the controller (see the READ BACK column): check its "
+                        "limits and try again");
+    return kExitSuccess;
+}
+
+// The changes as a table or as JSON, with what the controller reported after a write.
+void WriteChanges(const ConnectedSession& session, const std::vector<Change>& changes, bool written,
+                  bool json, CommandIo& io) {
+    if (json) {
+        Json list = Json::array();
+        for (const auto& change : changes) {
+            Json item = {{"key", Utf8(change.key)},
+                         {"label", Utf8(change.label)},
+                         {"current", Utf8(change.before)},
+                         {"new", Utf8(change.after)}};
+            if (written) {
+                item["readBack"] = Utf8(change.readBack);
+                item["taken"] = change.readBack == change.after;
+            }
+            list.push_back(std::move(item));
+        }
+        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
+                            {"port", session.Port()},
+                            {"written", written},
+                            {"changes", std::move(list)}});
+        return;
+    }
+    std::vector<TableRow> rows;
+    for (const auto& change : changes) {
+        TableRow row = {Utf8(change.label), Utf8(change.before), Utf8(change.after)};
+        if (written) row.push_back(Utf8(change.readBack));
+        rows.push_back(std::move(row));
+    }
+    TableRow header = {"PARAMETER", "CURRENT", "NEW"};
+    if (written) header.push_back("READ BACK");
+    WriteTable(Out(io), header, rows);
+}
+
+// The common end of set and load: show what changes, and write it only when asked.
+int FinishChanges(const ConnectedSession& session, std::vector<Change> changes, bool write, bool json,
+                  CommandIo& io) {
+    int status = kExitSuccess;
+    const bool writing = write && !changes.empty();
+    if (writing) status = WriteAndReadBack(session.Family(), changes, io);
+    WriteChanges(session, changes, writing, json, io);
+    if (changes.empty())
+        Err(io) << "Nothing to change: the controller already holds these values\n";
+    else if (!write)
+        Err(io) << "Nothing was sent: add --write to write these values to the controller\n";
+    return status;
+}
+
+datafiles::DataFileContext ContextFor(Family family) {
+    datafiles::DataFileContext context;
+    context.family = family;
+    std::error_code ignored;
+    context.executableDirectory =
+        host::ExecutableDirectory().value_or(std::filesystem::current_path(ignored));
+    return context;
+}
+
+Json FaultRowsJson(const app::FaultTable& table) {
+    Json rows = Json::array();
+    for (const auto& cells : table.rows) {
+        Json row = Json::object();
+        for (size_t i = 0; i < table.columns.size(); ++i)
+            row[Utf8(table.columns[i].title)] = i < cells.size() ? Utf8(cells[i]) : std::string();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WriteFaultTable(std::ostream& out, const std::string& title, const app::FaultTable& table) {
+    out << title << '\n';
+    TableRow header;
+    for (const auto& column : table.columns) header.push_back(Utf8(column.title));
+    std::vector<TableRow> rows;
+    for (const auto& cells : table.rows) {
+        TableRow row;
+        for (const auto& cell : cells) row.push_back(Utf8(cell));
+        rows.push_back(std::move(row));
+    }
+    WriteTable(out, header, rows);
+    if (rows.empty()) out << "(none)\n";
+}
+
+}  // namespace
+
+std::ostream& Out(CommandIo& io) {
+    if (io.status) io.status->Finish();
+    return io.out;
+}
+
+std::ostream& Err(CommandIo& io) {
+    if (io.status) io.status->Finish();
+    return io.err;
+}
+
+int Fail(CommandIo& io, int status, const std::string& message) {
+    Err(io) << "vantrel-cli: " << message << '\n';
+    return status;
+}
+
+int PortsCommand(bool json, CommandIo& io) {
+    const PortChoice choice = RefreshPorts();
+    if (json) {
+        Json ports = Json::array();
+        for (size_t i = 0; i < choice.ports.size(); ++i)
+            ports.push_back({{"port", choice.ports[i].port},
+                             {"name", choice.ports[i].name},
+                             {"selected", static_cast<int>(i) == choice.selected}});
+        WriteJson(Out(io), {{"ports", std::move(ports)}});
+    } else {
+        std::vector<TableRow> rows;
+        for (size_t i = 0; i < choice.ports.size(); ++i)
+            rows.push_back({choice.ports[i].port, choice.ports[i].name,
+                            static_cast<int>(i) == choice.selected ? "*" : ""});
+        WriteTable(Out(io), {"PORT", "NAME", "SELECTED"}, rows);
+    }
+    if (choice.ports.empty()) Err(io) << "No serial port found: plug the cable in and try again\n";
+    return kExitSuccess;
+}
+
+int ProbeCommand(const ConnectOptions& connect, CommandIo& io) {
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    Out(io) << datafiles::FamilyName(session.Family()) << '\n';
+    return kExitSuccess;
+}
+
+int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    app::RowRegistry registry;
+    registry.Rebuild(session.Family());
+    Json entries = Json::array();
+    std::vector<TableRow> rows;
+    for (const TuningTab tab : kTabs) {
+        const std::string tabTitle = Utf8(app::TabTitle(tab));
+        std::string section;
+        for (const auto& row : registry.Rows(tab)) {
+            if (row.IsHeading()) {
+                section = Utf8(row.heading);
+                continue;
+            }
+            const app::RowCells cells = app::CellsOf(*row.entry);
+            const bool readOnly = row.entry->readOnly || row.tag == app::kReadOnlyRowTag;
+            if (json) {
+                entries.push_back({{"tab", tabTitle},
+                                   {"section", section},
+                                   {"key", Utf8(row.entry->key)},
+                                   {"label", Utf8(cells.label)},
+                                   {"value", Utf8(cells.current)},
+                                   {"unit", Utf8(cells.unit)},
+                                   {"min", Utf8(cells.min)},
+                                   {"max", Utf8(cells.max)},
+                                   {"readOnly", readOnly}});
+            } else {
+                rows.push_back({tabTitle, section, Utf8(cells.label), Utf8(cells.current), Utf8(cells.unit),
+                                Utf8(cells.min), Utf8(cells.max), readOnly ? "yes" : ""});
+            }
+        }
+    }
+    if (json)
+        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
+                            {"port", session.Port()},
+                            {"entries", std::move(entries)}});
+    else
+        WriteTable(Out(io), {"TAB", "SECTION", "PARAMETER", "VALUE", "UNIT", "MIN", "MAX", "READ-ONLY"},
+                   rows);
+    return kExitSuccess;
+}
+
+int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    const app::FaultRows faults = app::BuildFaultRows(session.Family(), app::FjErrorCodeFileDescriber());
+    if (json) {
+        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
+                            {"current", FaultRowsJson(faults.current)},
+                            {"historical", FaultRowsJson(faults.historical)}});
+        return kExitSuccess;
+    }
+    WriteFaultTable(Out(io), "Current faults", faults.current);
+    Out(io) << '\n';
+    WriteFaultTable(Out(io), "Historical faults", faults.historical);
+    if (session.Family() == Family::FJ) {
+        Out(io) << '\n';
+        for (const auto& line : app::FjFaultLegendLines()) Out(io) << Utf8(line) << '\n';
+    }
+    return kExitSuccess;
+}
+
+int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& file,
+                  const std::string& customer, CommandIo& io) {
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    datafiles::DataFileContext context = ContextFor(session.Family());
+    context.customerName = customer;
+    io.prompter.SetSaveFile(file);
+    if (!datafiles::SaveBackup(context)) {
+        const std::string why = io.prompter.LastMessageText();
+        io.prompter.DiscardMessages();
+        return Fail(io, kExitRefused,
+                    "the backup was not written to " + text::PathToUtf8(file) +
+                        (why.empty() ? "" : ": " + why) +
+                        ": check that the folder exists and can be written");
+    }
+    io.prompter.FlushMessages(Err(io));
+    Out(io) << text::PathToUtf8(file) << '\n';
+    return kExitSuccess;
+}
+
+int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, bool write, bool json,
+                CommandIo& io) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return Fail(io, kExitRefused, "cannot read " + text::PathToUtf8(file) + ": check the file name");
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    const auto before = Snapshot(session.Family());
+    io.prompter.SetOpenFile(file);
+    if (!datafiles::LoadDataFile(ContextFor(session.Family()))) {
+        std::string why = io.prompter.LastMessageText();
+        if (why.empty()) why = "no record of it could be taken, the file may be damaged";
+        io.prompter.DiscardMessages();
+        return Fail(io, kExitRefused,
+                    text::PathToUtf8(file) + " was not loaded: " + why +
+                        ": use a backup or profile of this " + datafiles::FamilyName(session.Family()) +
+                        " controller");
+    }
+    io.prompter.FlushMessages(Err(io));
+    return FinishChanges(session, Differences(before, Snapshot(session.Family())), write, json, io);
+}
+
+int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments, bool write,
+               bool json, CommandIo& io) {
+    std::vector<std::pair<std::string, std::string>> edits;
+    for (const auto& assignment : assignments) {
+        const size_t equals = assignment.find('=');
+        if (equals == std::string::npos || equals == 0)
+            return Fail(io, kExitUsage,
+                        "'" + assignment + "' is not NAME=VALUE: give each change as NAME=VALUE");
+        edits.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
+    }
+    const ConnectedSession session(connect.port, connect.families);
+    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
+    const auto before = Snapshot(session.Family());
+    for (const auto& [name, value] : edits) {
+        const ParamEntry* entry = app::FindEntry(session.Family(), text::Utf8ToWide(name));
+        if (!entry)
+            return Fail(io, kExitRefused,
+                        "no parameter '" + name + "' on this " + datafiles::FamilyName(session.Family()) +
+                            " controller: vantrel-cli read --json lists every key and label");
+        // Every value is checked before anything is sent: one refusal sends none of them.
+        const app::EditResult result =
+            app::CommitEdit(session.Family(), *entry, text::Utf8ToWide(value), app::CurrentText(*entry));
+        if (result.outcome == app::EditOutcome::Refused) {
+            const std::string why =
+                result.reason.empty() ? Utf8(std::wstring(app::kRefusalText)) : result.reason;
+            return Fail(io, kExitRefused,
+                        name + "=" + value + " refused: " + why +
+                            ": nothing was sent; see vantrel-cli read for "
+                            "its limits");
+        }
+    }
+    io.prompter.FlushMessages(Err(io));
+    return FinishChanges(session, Differences(before, Snapshot(session.Family())), write, json, io);
+}
+
+}  // namespace cli

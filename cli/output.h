@@ -1,0 +1,40 @@
+// How results and progress are written: tables for people, one status line on standard error.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+using TableRow = std::vector<std::string>;
+
+// Columns padded to their widest cell, two blanks apart, no blanks at the ends of lines. Widths
+// count characters, not bytes, so "°C" takes two places.
+void WriteTable(std::ostream& out, const TableRow& header, const std::vector<TableRow>& rows);
+
+// Characters of UTF-8 text (lead bytes only).
+size_t DisplayWidth(std::string_view utf8);
+
+// Hands the drivers' status texts to standard error while it lives: one line each, or on a terminal
+// one line drawn over and over, ended when the object goes.
+class StatusLine {
+public:
+    StatusLine(std::ostream& err, bool terminal);
+    ~StatusLine();
+    StatusLine(const StatusLine&) = delete;
+    StatusLine& operator=(const StatusLine&) = delete;
+
+    // Ends a drawn line so that what follows starts on a fresh one.
+    void Finish();
+
+private:
+    void Show(const std::wstring& text);
+
+    std::ostream& err_;
+    bool terminal_;
+    bool drawn_ = false;
+};
+
+}  // namespace cli

@@ -1,0 +1,127 @@
+#!/bin/sh
+# Runs the real vantrel-cli against vantrel-sim for each family and checks what scripts rely on: the
+# exit statuses, results alone on standard output, progress and errors on standard error.
+#   cli_executable_test.sh <wine-run.sh or ""> <vantrel-sim> <vantrel-cli> [wine prefix]
+# With Wine the simulator's line is COM7 of the prefix, and the Windows build is the one tested.
+set -u
+WINE_RUN=$1
+SIM=$2
+CLI=$3
+PREFIX=${VANTREL_WINEPREFIX:-${4:-}}
+WORK=$(mktemp -d)
+SIM_PID=
+FAILURES=0
+
+cleanup() {
+    stop_sim
+    rm -rf "$WORK"
+}
+stop_sim() {
+    if [ -n "$SIM_PID" ]; then
+        kill "$SIM_PID" 2>/dev/null
+        wait "$SIM_PID" 2>/dev/null
+        SIM_PID=
+    fi
+}
+trap cleanup EXIT INT TERM
+
+if [ -n "$WINE_RUN" ]; then
+    # One test at a time on COM7; the lock's descriptor is kept from the simulator and Wine.
+    exec 9>"$PREFIX.com7.lock"
+    flock 9
+    # The prefix must be complete before a COM link appears in it.
+    "$WINE_RUN" cmd /c exit 0 >/dev/null 2>&1 9>&-
+    LINK=$PREFIX/dosdevices/com7
+    PORT=COM7
+    FILES=Z:$WORK
+else
+    LINK=$WORK/sim-port
+    PORT=$LINK
+    FILES=$WORK
+fi
+
+cli() {  # cli <args...>: status in $STATUS, streams in $WORK/out and $WORK/err, without CRs
+    if [ -n "$WINE_RUN" ]; then
+        "$WINE_RUN" "$CLI" "$@" >"$WORK/out.raw" 2>"$WORK/err.raw" 9>&-
+    else
+        "$CLI" "$@" >"$WORK/out.raw" 2>"$WORK/err.raw"
+    fi
+    STATUS=$?
+    tr -d '\r' <"$WORK/out.raw" >"$WORK/out"
+    # Wine's own complaints are not the program's output.
+    tr -d '\r' <"$WORK/err.raw" | grep -v -e '^[0-9a-f]*:fixme:' -e '^[0-9a-f]*:err:' >"$WORK/err"
+}
+
+fail() {
+    echo "FAILED: $*"
+    echo "--- stdout"; cat "$WORK/out"
+    echo "--- stderr"; cat "$WORK/err"
+    FAILURES=$((FAILURES + 1))
+}
+
+expect_status() {  # expect_status <status> <what>
+    [ "$STATUS" -eq "$1" ] || fail "$2: status $STATUS, expected $1"
+}
+
+start_sim() {  # start_sim <family>
+    rm -f "$WORK/ready" "$WORK/state.txt"
+    "$SIM" --family "$1" --link "$LINK" --state "$WORK/state.txt" >"$WORK/ready" 9>&- &
+    SIM_PID=$!
+    waited=0
+    until grep -q '^READY ' "$WORK/ready" 2>/dev/null; do
+        waited=$((waited + 1))
+        if [ $waited -gt 100 ]; then echo "vantrel-sim did not start"; exit 1; fi
+        sleep 0.1
+    done
+}
+
+# family, a key, a value past its maximum, a value it takes
+for row in "FJ 0D:1F 6001 5000" "EV48-400-C BKD_MaxSpeed 5001 1800" "Tercel 2878 10001 6000"; do
+    set -- $row
+    FAMILY=$1 KEY=$2 TOO_HIGH=$3 GOOD=$4
+    echo "== $FAMILY"
+    start_sim "$FAMILY"
+
+    cli probe --port "$PORT"
+    expect_status 0 "$FAMILY probe"
+    [ "$(cat "$WORK/out")" = "$FAMILY" ] || fail "$FAMILY probe: standard output is not just the family"
+    grep -q "^Detected Controller: $FAMILY\$" "$WORK/err" || fail "$FAMILY probe: no status line"
+
+    cli read --port "$PORT" --family "$FAMILY" --json
+    expect_status 0 "$FAMILY read"
+    python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); sys.exit(0 if d["controller"]==sys.argv[2] and len(d["entries"])>10 else 1)' \
+        "$WORK/out" "$FAMILY" || fail "$FAMILY read --json: standard output is not the JSON object alone"
+
+    before=$(cat "$WORK/state.txt")
+    cli set --port "$PORT" --family "$FAMILY" "$KEY=$TOO_HIGH" --write
+    expect_status 3 "$FAMILY set out of range"
+    [ -s "$WORK/out" ] && fail "$FAMILY set out of range: something on standard output"
+    tail -n 1 "$WORK/err" | grep -q "^vantrel-cli: $KEY=$TOO_HIGH refused" || fail "$FAMILY set out of range: no error line"
+    [ "$(cat "$WORK/state.txt")" = "$before" ] || fail "$FAMILY set out of range: something was written"
+
+    cli set --port "$PORT" --family "$FAMILY" "$KEY=$GOOD" --write
+    expect_status 0 "$FAMILY set --write"
+    grep -q "$GOOD" "$WORK/out" || fail "$FAMILY set --write: the value read back is not shown"
+    [ "$(cat "$WORK/state.txt")" != "$before" ] || fail "$FAMILY set --write: nothing reached the controller"
+
+    cli backup --port "$PORT" --family "$FAMILY" --out "$FILES/backup.vtdata"
+    expect_status 0 "$FAMILY backup"
+    cli inspect "$FILES/backup.vtdata"
+    expect_status 0 "$FAMILY inspect"
+    grep -q "^ControllerType: $FAMILY\$" "$WORK/out" || fail "$FAMILY inspect: no controller type"
+    stop_sim
+done
+
+cli read --port "$PORT"
+expect_status 2 "no controller behind the port"
+[ "$(grep -c '^vantrel-cli: ' "$WORK/err")" -eq 1 ] || fail "no controller: not one error line"
+[ -s "$WORK/out" ] && fail "no controller: something on standard output"
+
+cli frobnicate
+expect_status 1 "unknown command"
+
+if [ $FAILURES -ne 0 ]; then
+    echo "$FAILURES check(s) failed"
+    exit 1
+fi
+echo "all checks passed"
