@@ -129,4 +129,16 @@ bool PtyLink::Send(const Bytes& bytes, std::optional<uint32_t> pacedBaudRate) {
     return true;
 }
 
+bool PtyLink::Replug(int downMs, std::string& error) {
+    const std::filesystem::path link = link_;
+    std::error_code ignored;
+    std::filesystem::remove(link, ignored);
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+    slave_ = master_ = -1;
+    link_.clear();
+    std::this_thread::sleep_for(std::chrono::milliseconds(downMs));
+    return Create(link, error);
+}
+
 }  // namespace sim

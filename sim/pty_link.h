@@ -31,6 +31,9 @@ public:
     void DiscardInput();
     // Sends bytes; with a baud rate, paced at 10 bits a byte as a real line would carry them.
     bool Send(const Bytes& bytes, std::optional<uint32_t> pacedBaudRate);
+    // A cable pulled and plugged back: the pseudo-terminal goes (the far end's handle then fails), the
+    // link is gone for downMs, and a fresh pseudo-terminal appears under the same link.
+    bool Replug(int downMs, std::string& error);
 
 private:
     int master_ = -1;

@@ -73,6 +73,14 @@ int main(int argc, char** argv) {
     app.add_option("--fault-rate", faultRate, "share of answers that get the fault")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", seed, "seed of the fault draws");
+    int pullAfter = 0;
+    bool pullOnWrite = false;
+    int pullMs = 300;
+    app.add_option("--pull-after", pullAfter, "leave the Nth request unanswered and pull the line")
+        ->check(CLI::Range(1, 1000000));
+    app.add_flag("--pull-on-write", pullOnWrite,
+                 "store the first request that changes a setting, then pull the line instead of answering");
+    app.add_option("--pull-ms", pullMs, "how long a pulled line stays away")->check(CLI::Range(0, 60000));
     app.add_option("--stats", statsPath,
                    "at the end, write the answers given and the bytes heard and sent to this file");
     CLI11_PARSE(app, argc, argv);
@@ -105,6 +113,8 @@ int main(int argc, char** argv) {
 
     // What crossed the line, for the benchmark's lower bound.
     uint64_t answers = 0, bytesHeard = 0, bytesSent = 0;
+    int requests = 0;
+    bool pulled = false;
     while (!g_stop) {
         const sim::Bytes input = link.ReadAvailable(50);
         if (input.empty()) continue;
@@ -116,7 +126,21 @@ int main(int argc, char** argv) {
             std::chrono::steady_clock::now() +
             (wireTiming ? std::chrono::microseconds(input.size() * 10'000'000ull / controller->BaudRate())
                         : std::chrono::microseconds(0));
-        for (auto& answer : controller->Receive(input)) {
+        ++requests;
+        auto replies = controller->Receive(input);
+        // The line goes once, in the middle of a read or right after a write took effect: the program
+        // hears nothing and finds its handle dead, as when a cable is pulled and plugged back.
+        const bool changed = pullOnWrite && controller->SaveState() != savedState;
+        if (!pulled && ((pullAfter > 0 && requests == pullAfter) || changed)) {
+            pulled = true;
+            if (!link.Replug(pullMs, error)) {
+                std::cerr << "vantrel-sim: " << error << "\n";
+                return 1;
+            }
+            std::cout << "PULLED " << link.DevicePath() << std::endl;
+            replies.clear();
+        }
+        for (auto& answer : replies) {
             std::this_thread::sleep_until(heardAt);
             if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
             const sim::Bytes onWire = faults.Apply(std::move(answer));

@@ -36,6 +36,12 @@ void ReadRegisters(std::span<const uint16_t> addresses, const std::string& block
             Log(blockName + ": Invalid response");
             continue;
         }
+        // The controller seals its answers like its commands. A garbled value taken here would go back
+        // to the controller with the next write, so an answer that fails its checksum is not taken.
+        if (answer.back() != ComputeChecksum(answer)) {
+            Log(blockName + ": Invalid checksum");
+            continue;
+        }
         Registers()[address] = static_cast<uint16_t>(answer[2] | answer[3] << 8);
     }
 }

@@ -1,0 +1,66 @@
+// Every EV48-400-C message class parses arbitrary bytes: a refused frame leaves the stored group as it
+// was, and an accepted group written out and parsed again gives the same frame.
+#include <cstddef>
+#include <cstdint>
+
+#include "ev48400c/message_store.h"
+#include "fuzz/fuzz_support.h"
+
+namespace {
+
+using fuzzsupport::Check;
+
+template <typename T>
+void CheckRoundTrip(const T& parsed) {
+    const Frame written = parsed.Serialize();
+    if (written.empty()) return;
+    T again;
+    Check(again.Parse(written), "a written group parses");
+    Check(again.Serialize() == written, "a written group parses back to the same frame");
+}
+
+template <typename T>
+void Probe(std::shared_ptr<T>& stored, const Frame& frame) {
+    const Frame before = stored->Serialize();
+    if (!EV48400C::ParseInto(stored, frame)) {
+        Check(stored->Serialize() == before, "a refused frame leaves the group as it was");
+        return;
+    }
+    CheckRoundTrip(*stored);
+    EV48400C::ParseInto(stored, before);  // the next input starts from the same values
+}
+
+template <typename T>
+void ProbeUnstored(const Frame& frame) {
+    T fresh;
+    if (fresh.Parse(frame)) CheckRoundTrip(fresh);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool ready = [] {
+        fuzzsupport::Setup();
+        fuzzsupport::FillFamilies();
+        return true;
+    }();
+    (void)ready;
+    const Frame frame(data, data + size);
+    auto& store = EV48400C::Messages();
+    const bool d5 = EV48400C::isD5Model;
+    Probe(store.liveData, frame);
+    EV48400C::isD5Model = d5;
+    Probe(store.firmwareVersion, frame);
+    Probe(store.motorParameters, frame);
+    Probe(store.standardGearMode, frame);
+    Probe(store.mileage, frame);
+    Probe(store.acceleratorPedal, frame);
+    Probe(store.lowSideDrive, frame);
+    Probe(store.temperatureRegulation, frame);
+    Probe(store.hillControl, frame);
+    Probe(store.faultList, frame);
+    ProbeUnstored<EV48400C::CycleRequestPC2MCU>(frame);
+    ProbeUnstored<EV48400C::CommandResponse_MCU2PC>(frame);
+    fuzzsupport::ForgetLog();
+    return 0;
+}

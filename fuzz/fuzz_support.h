@@ -1,0 +1,54 @@
+// What every fuzz target shares: a log that never grows or reaches a file, a prompter that answers at
+// once, and the three families filled with known values so that a refused input can be seen to change
+// nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/prompter.h"
+#include "datafiles/tuning_layout.h"
+
+namespace fuzzsupport {
+
+// Stops the run with a message libFuzzer keeps beside the input that caused it.
+[[noreturn]] inline void Fail(const char* what) {
+    std::fprintf(stderr, "property violated: %s\n", what);
+    std::abort();
+}
+inline void Check(bool condition, const char* what) {
+    if (!condition) Fail(what);
+}
+
+// Pauses pass at once; file dialogs answer with the file set here; questions are refused.
+class InstantPrompter final : public Prompter {
+public:
+    void ShowMessage(const std::wstring&, const std::wstring&, MessageIcon) override {}
+    bool Confirm(const std::wstring&, const std::wstring&) override { return false; }
+    std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest&) override { return file; }
+    std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest&) override { return file; }
+    void Pause(uint32_t) override {}
+
+    std::optional<std::filesystem::path> file;
+};
+
+// Once per process: the log goes to a scratch folder, the prompter is installed, and the status line
+// has no listener.
+InstantPrompter& Setup();
+// Drops the lines logged by the last input, so memory stays flat over millions of inputs.
+void ForgetLog();
+
+// Every family's groups and lists made, with values that are not zero, as after a read.
+void FillFamilies();
+
+// Everything a refused input must leave alone: the stored values of the family (of all three when none
+// is named), the Tercel identity and the set of changed keys.
+std::string Snapshot(datafiles::Family family = datafiles::Family::None);
+
+}  // namespace fuzzsupport

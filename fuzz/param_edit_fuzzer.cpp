@@ -1,0 +1,73 @@
+// Arbitrary text typed into any entry of any family, through a profile line and through the tuning
+// page's editor: a refused value changes no stored value and marks nothing.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cards/tuning_edit.h"
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "datafiles/tuning_layout.h"
+#include "fuzz/fuzz_support.h"
+
+namespace {
+
+using datafiles::Family;
+using fuzzsupport::Check;
+
+struct Target {
+    Family family;
+    EntryList* list;
+};
+
+std::vector<Target> AllLists() {
+    std::vector<Target> targets;
+    for (const Family family : {Family::EV48400C, Family::FJ, Family::Tercel})
+        for (const auto& tab : datafiles::TuningLayout(family))
+            for (const EntryList* list : datafiles::SectionLists(tab.sections))
+                // The registry hands out the lists it owns; edits change them in place.
+                if (list && !list->empty()) targets.push_back({family, const_cast<EntryList*>(list)});
+    return targets;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::vector<Target> targets = [] {
+        fuzzsupport::Setup();
+        fuzzsupport::FillFamilies();
+        return AllLists();
+    }();
+    if (targets.empty()) return 0;
+    FuzzedDataProvider input(data, size);
+    const Target& target = targets[input.ConsumeIntegralInRange<size_t>(0, targets.size() - 1)];
+    const size_t index = input.ConsumeIntegralInRange<size_t>(0, target.list->size() - 1);
+    const bool throughEditor = input.ConsumeBool();
+    const std::string typed = input.ConsumeRemainingBytesAsString();
+
+    DirtyKeys().clear();
+    const std::string before = fuzzsupport::Snapshot(target.family);
+    if (throughEditor) {
+        const ParamEntry entry = (*target.list)[index];
+        const std::wstring opened = text::Utf8ToWide(entry.getter(entry.owner));
+        const auto result = app::CommitEdit(target.family, entry, text::Utf8ToWide(typed), opened);
+        if (result.outcome != app::EditOutcome::Stored && fuzzsupport::Snapshot(target.family) != before) {
+            std::fprintf(stderr, "%s = '%s': %s\n", text::WideToUtf8(entry.key).c_str(), typed.c_str(),
+                         result.reason.c_str());
+            fuzzsupport::Fail("a refused edit changes nothing");
+        }
+    } else {
+        const std::string label = text::WideToUtf8((*target.list)[index].label);
+        if (!ApplyParamValue(*target.list, label, typed) && fuzzsupport::Snapshot(target.family) != before) {
+            std::fprintf(stderr, "%s = '%s'\n", label.c_str(), typed.c_str());
+            fuzzsupport::Fail("a refused profile value changes nothing");
+        }
+    }
+    DirtyKeys().clear();
+    fuzzsupport::ForgetLog();
+    return 0;
+}
