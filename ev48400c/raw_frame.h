@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace EV48400C {
+#include "core/raw_frame.h"
 
-// What one command gives back. A member left empty means "leave that part of the page as it is"; an
-// empty status text clears the status line.
-struct RawFrameOutcome {
-    std::optional<std::string> result;  // this family's page has no result box: always empty
-    std::optional<std::string> status;
-};
+namespace EV48400C {
 
 // Checks a frame typed for sending and describes it ("Invalid Frame", "Invalid Checksum",
 // "Invalid MessageID" or the message's description). Empty text does nothing.
@@ -31,10 +26,6 @@ std::optional<std::string> FixChecksum(std::string_view text);
 std::optional<std::string> TransmitFrame(std::string_view text);
 
 // Transmits the typed frame and describes the answer as ParseRxFrame does.
-struct RawExchange {
-    std::optional<std::string> answer;  // spaced hex of the answer, nothing without one
-    RawFrameOutcome described;          // empty without an answer
-};
 RawExchange SendAndDescribe(std::string_view text);
 
 }  // namespace EV48400C

@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace FJ {
+#include "core/raw_frame.h"
 
-// What one command gives back. A member left empty means "leave that part of the page as it is"; an
-// empty status text clears the status line.
-struct RawFrameOutcome {
-    std::optional<std::string> result;  // the output box, lines ended by "\r\n"
-    std::optional<std::string> status;
-};
+namespace FJ {
 
 // Checks a packet typed for sending and describes it: the CID name, LEN, group, index, the address's
 // description and the value; or "Invalid Frame", "Invalid Checksum", "Invalid CID". Text shorter than
@@ -32,10 +27,6 @@ std::optional<std::string> FixChecksum(std::string_view text);
 std::optional<std::string> TransmitFrame(std::string_view text);
 
 // Transmits the typed packet and describes the answer as ParseRxFrame does.
-struct RawExchange {
-    std::optional<std::string> answer;  // spaced hex of the answer, nothing without one
-    RawFrameOutcome described;          // empty without an answer
-};
 RawExchange SendAndDescribe(std::string_view text);
 
 }  // namespace FJ

@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace Tercel {
+#include "core/raw_frame.h"
 
-// What one command gives back. A member left empty means "leave that part of the page as it is"; an
-// empty status text clears the status line.
-struct RawFrameOutcome {
-    std::optional<std::string> result;  // the result box
-    std::optional<std::string> status;
-};
+namespace Tercel {
 
 // Checks a command typed for sending and names it ("MCB_CMD_READMEMEX\r\n\r\n"), or gives
 // "Invalid Frame", "Invalid Checksum", "Invalid CMD". Remembers the command byte as the last
@@ -35,10 +30,6 @@ std::optional<std::string> TransmitFrame(std::string_view text);
 
 // Transmits the typed command and describes the answer as ParseRxFrame does. Only a command that went
 // through ParseTxFrame lets an identity answer be decoded.
-struct RawExchange {
-    std::optional<std::string> answer;  // spaced hex of the answer, nothing without one
-    RawFrameOutcome described;          // empty without an answer
-};
 RawExchange SendAndDescribe(std::string_view text);
 
 // The command byte the last successful ParseTxFrame saw, process-wide; 0 at start.

@@ -94,7 +94,7 @@ bool RXTXTercelCard::OnCommand(int commandId, int notifyCode) {
     }
 }
 
-void RXTXTercelCard::Apply(const Tercel::RawFrameOutcome& outcome) {
+void RXTXTercelCard::Apply(const RawFrameOutcome& outcome) {
     if (outcome.status) SetStatus(*outcome.status);
     if (outcome.result) {
         SetText(result_, *outcome.result);

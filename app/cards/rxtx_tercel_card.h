@@ -38,7 +38,7 @@ public:
 
 private:
     void CreateControls(const Rect& content);
-    void Apply(const Tercel::RawFrameOutcome& outcome);
+    void Apply(const RawFrameOutcome& outcome);
     std::string TextOf(HWND edit) const;
     void SetText(HWND edit, const std::string& text);
 

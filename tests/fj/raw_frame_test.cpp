@@ -64,7 +64,7 @@ const ParseCase kRxCases[] = {
     {"a batch request is no answer", "EB 90 01 0C 04 0D 08 00 00 A2 79", "Invalid CID", "Invalid CID"},
 };
 
-void ExpectOutcome(const ParseCase& c, const FJ::RawFrameOutcome& outcome) {
+void ExpectOutcome(const ParseCase& c, const RawFrameOutcome& outcome) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.status, c.status);
