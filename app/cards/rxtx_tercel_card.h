@@ -10,10 +10,7 @@
 
 #include "app/card_base.h"
 #include "app/win32_ui.h"
-
-namespace Tercel {
-struct RawFrameOutcome;
-}
+#include "core/raw_frame.h"
 
 namespace app {
 
