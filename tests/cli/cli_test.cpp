@@ -12,23 +12,14 @@
 #include "core/payload_cipher.h"
 #include "fj/packet_codec.h"
 #include "tercel/command_codec.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using clitest::CliRun;
+using clitest::RunCommand;
 
 size_t LineCount(const std::string& text) {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));

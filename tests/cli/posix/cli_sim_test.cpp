@@ -9,6 +9,7 @@
 #include "core/hex_text.h"
 #include "core/ini_file.h"
 #include "core/payload_cipher.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
@@ -17,18 +18,8 @@ namespace {
 
 using nlohmann::json;
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using clitest::CliRun;
+using clitest::RunCommand;
 
 // One value of each simulator's starting state, as its tuning page shows it, a change it takes and one
 // past its maximum.

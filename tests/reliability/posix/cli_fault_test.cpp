@@ -13,6 +13,7 @@
 #include "cli/cli_app.h"
 #include "cli/connection.h"
 #include "core/log.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,18 +32,8 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCommand(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using clitest::CliRun;
+using clitest::RunCommand;
 
 // Bytes the program holds on the heap right now; the sanitizer's count when it owns the heap.
 size_t HeapInUse() {
