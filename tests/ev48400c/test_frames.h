@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/message_store.h"
+#include "tests/support/entries.h"
 
 namespace ev48test {
 
@@ -46,20 +47,8 @@ inline void ResetFamily() {
     EV48400C::isD5Model = false;
 }
 
-inline const ParamEntry& Entry(std::string_view list, const std::wstring& key) {
-    for (const auto& entry : EV48400C::List(list))
-        if (entry.key == key) return entry;
-    throw std::out_of_range("no entry " + text::WideToUtf8(key));
-}
-
-inline std::string Shown(std::string_view list, const std::wstring& key) {
-    const auto& entry = Entry(list, key);
-    return entry.getter(entry.owner);
-}
-
-inline void Set(std::string_view list, const std::wstring& key, const std::string& value) {
-    const auto& entry = Entry(list, key);
-    entry.setter(entry.owner, value);
-}
+using testsupport::Entry;
+using testsupport::Set;
+using testsupport::Shown;
 
 }  // namespace ev48test

@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "tercel/entry_lists.h"
 #include "tercel/family_state.h"
+#include "tests/support/entries.h"
 
 namespace terceltest {
 
@@ -35,20 +36,8 @@ inline Frame IdentityFrame(const std::string& description, uint8_t status = 0x00
     return frame;
 }
 
-inline const ParamEntry& Entry(std::string_view list, const std::wstring& key) {
-    for (const auto& entry : Tercel::List(list))
-        if (entry.key == key) return entry;
-    throw std::out_of_range("no entry " + text::WideToUtf8(key));
-}
-
-inline std::string Shown(std::string_view list, const std::wstring& key) {
-    const auto& entry = Entry(list, key);
-    return entry.getter(entry.owner);
-}
-
-inline void Set(std::string_view list, const std::wstring& key, const std::string& value) {
-    const auto& entry = Entry(list, key);
-    entry.setter(entry.owner, value);
-}
+using testsupport::Entry;
+using testsupport::Set;
+using testsupport::Shown;
 
 }  // namespace terceltest
