@@ -7,14 +7,9 @@ namespace app {
 
 // Events posted to the main window: message numbers from the range kept for an application's own use.
 inline constexpr uint32_t kEventBuildMainCards = 0x8005;
-inline constexpr uint32_t kEventConnection = 0x8007;  // family code, connected (1) or not (0)
+inline constexpr uint32_t kEventConnection = 0x8007;  // the family's event code, connected (1) or not (0)
 inline constexpr uint32_t kEventRebuildTuningLists = 0x800E;
 inline constexpr uint32_t kEventRefreshTuningValues = 0x800F;
-
-// Family codes carried by the connection event.
-inline constexpr uint32_t kFamilyCodeFj = 0x800B;
-inline constexpr uint32_t kFamilyCodeEv48400c = 0x800C;
-inline constexpr uint32_t kFamilyCodeTercel = 0x800D;
 
 // Card keys.
 inline constexpr const char* kKeyAcknowledge = "Acknowledge";

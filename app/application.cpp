@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include "app/app_state.h"
+#include "session/session.h"
 #include "app/version_info.h"
 #include "core/log.h"
 #include "serial/serial_port.h"
@@ -31,15 +32,15 @@ void Application::Start() {
     // The port's lock comes with the process-wide port.
     SerialPort::Instance();
 
-    AppState& state = App();
-    state.settingsPath = directory_ / kSettingsFileName;
-    ReadSettingsFile(state.settingsPath, state.settings);
+    session::Session& current = session::Current();
+    current.settingsPath = directory_ / session::kSettingsFileName;
+    session::ReadSettingsFile(current.settingsPath, current.settings);
 
     MainWindow::RegisterDashboardClass(instance_);
     LoadLibraryW(L"Msftedit.dll");
 
     const VersionInfo version = ReadVersionInfo();
-    state.windowTitle = MakeWindowTitle(version.productName, version.productVersion);
+    App().windowTitle = MakeWindowTitle(version.productName, version.productVersion);
 }
 
 bool Application::CreateMainWindow(int showCommand) {

@@ -10,7 +10,6 @@
 #include "app/cards/rxtx_tercel_card.h"
 #include "app/cards/settings_card.h"
 #include "app/cards/tuning_card.h"
-#include "app/family_drivers.h"
 #include "app/main_window.h"
 #include "app/resource_ids.h"
 
@@ -40,10 +39,7 @@ std::unique_ptr<CardBase> MainCardFactory::MakeCard(const std::string& key) {
     if (key == kKeySettings) return std::make_unique<SettingsCard>(parent);
     if (key == kKeyAbout) return std::make_unique<AboutCard>(parent);
     if (key == kKeyTuning) return std::make_unique<TuningCard>(parent);
-    if (key == kKeyComms) {
-        InstallFamilyStateClearing();
-        return std::make_unique<CommPortSelectCard>(parent, FamilyDriversInstance());
-    }
+    if (key == kKeyComms) return std::make_unique<CommPortSelectCard>(parent);
     if (key == kKeyFaults) return std::make_unique<FaultsCard>(parent);
     if (key == kKeyRxTx) return std::make_unique<RXTXTercelCard>(parent);
     return nullptr;

@@ -4,6 +4,8 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "core/log.h"
 #include "core/prompter.h"
 
@@ -20,9 +22,7 @@ constexpr int kNavEntryRight = 179;
 // Long enough to read the farewell in the status bar.
 constexpr uint32_t kFarewellMs = 1000;
 
-bool IsFamilyCode(uint32_t code) {
-    return code == kFamilyCodeFj || code == kFamilyCodeEv48400c || code == kFamilyCodeTercel;
-}
+
 
 }  // namespace
 
@@ -91,11 +91,13 @@ void Dashboard::BuildMainCards() {
 }
 
 void Dashboard::OnConnectionEvent(uint32_t familyCode, bool connected) {
-    if (!IsFamilyCode(familyCode)) return;
+    const Family family = session::FamilyOfEventCode(familyCode);
+    if (family == Family::None) return;
     if (connected) {
         AddFromFactory(kKeyTuning, 0);
         AddFromFactory(kKeyFaults, 1);
-        if (familyCode == kFamilyCodeTercel && App().settings.rxtx) AddFromFactory(kKeyRxTx, 2);
+        if (session::Ops(family).hasRawFramePage && session::Current().settings.rxtx)
+            AddFromFactory(kKeyRxTx, 2);
         SelectCard(kKeyTuning);
     } else {
         RemoveCard(kKeyTuning);

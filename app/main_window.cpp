@@ -9,6 +9,8 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "app/cards/rich_texts.h"
 #include "app/win32_ui.h"
 #include "core/log.h"
@@ -47,11 +49,7 @@ std::map<uint32_t, FamilyControlHandler>& FamilyHandlers() {
 }
 
 uint32_t ConnectedFamilyCode() {
-    const AppState& state = App();
-    if (state.ev48400cConnected) return kFamilyCodeEv48400c;
-    if (state.fjConnected) return kFamilyCodeFj;
-    if (state.tercelConnected) return kFamilyCodeTercel;
-    return 0;
+    return session::Ops(session::ConnectedFamily()).eventCode;
 }
 
 template <typename T>

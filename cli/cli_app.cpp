@@ -3,12 +3,12 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
-#include "app/family_drivers.h"
 #include "cli/cli_prompter.h"
 #include "cli/commands.h"
 #include "cli/connection.h"
 #include "cli/output.h"
 #include "core/text.h"
+#include "session/family_table.h"
 
 namespace cli {
 
@@ -35,7 +35,7 @@ struct Arguments {
 CLI::Validator FamilyCheck() {
     return CLI::Validator(
         [](std::string& name) {
-            return FamilyFromName(name) ? std::string() : "unknown family '" + name + "'";
+            return session::FamilyFromName(name) ? std::string() : "unknown family '" + name + "'";
         },
         "FAMILY");
 }
@@ -53,7 +53,7 @@ void AddConnectOptions(CLI::App* command, Arguments& arguments) {
 ConnectOptions ConnectFrom(const Arguments& arguments) {
     ConnectOptions connect{arguments.port, {}};
     for (const auto& name : arguments.familyNames)
-        if (const auto family = FamilyFromName(name)) connect.families.push_back(*family);
+        if (const auto family = session::FamilyFromName(name)) connect.families.push_back(*family);
     return connect;
 }
 
@@ -131,7 +131,6 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     CliPrompter prompter;
     StatusLine status(err, options.statusOnTerminal);
-    app::InstallFamilyStateClearing();
     CommandIo io{out, err, prompter, &status};
     const ConnectOptions connect = ConnectFrom(arguments);
     const std::filesystem::path file = text::PathFromUtf8(arguments.file);
@@ -154,7 +153,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             result = SetCommand(connect, arguments.assignments, arguments.write, arguments.json, io);
         else if (*raw)
             result = RawCommand(arguments.port,
-                                FamilyFromName(arguments.rawFamily).value_or(datafiles::Family::None),
+                                session::FamilyFromName(arguments.rawFamily).value_or(Family::None),
                                 arguments.fix, arguments.send, arguments.hex, io);
         else if (*inspect)
             result = InspectCommand(file, arguments.json, io);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/cli_prompter.h"
-#include "datafiles/tuning_layout.h"
+#include "core/family.h"
 
 namespace cli {
 
@@ -27,7 +27,7 @@ std::ostream& Err(CommandIo& io);
 
 struct ConnectOptions {
     std::string port;                         // empty: the port list's own choice
-    std::vector<datafiles::Family> families;  // empty: all three
+    std::vector<Family> families;  // empty: all three
 };
 
 // "vantrel-cli: <message>" on one line; gives the status back.
@@ -45,7 +45,7 @@ int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& as
                bool json, CommandIo& io);
 // One typed frame of the family: checked and described, its checksum written in with fix, sent and
 // the answer described with send.
-int RawCommand(const std::string& portOption, datafiles::Family family, bool fix, bool send,
+int RawCommand(const std::string& portOption, Family family, bool fix, bool send,
                const std::vector<std::string>& hex, CommandIo& io);
 int InspectCommand(const std::filesystem::path& file, bool json, CommandIo& io);
 

@@ -1,62 +1,25 @@
 #include "cli/connection.h"
 
-#include <algorithm>
-#include <array>
-
-#include "app/app_state.h"
-#include "app/family_drivers.h"
 #include "cli/cli_app.h"
-#include "core/log.h"
-#include "core/param_registry.h"
-#include "core/text.h"
 #include "serial/port_list.h"
 #include "serial/serial_port.h"
+#include "session/family_table.h"
+#include "session/probe.h"
+#include "session/session.h"
 
 namespace cli {
 
 namespace {
 
-using datafiles::Family;
-
-constexpr std::array<Family, 3> kProbeOrder = {Family::FJ, Family::EV48400C, Family::Tercel};
-
-app::Family DriverFamily(Family family) {
-    switch (family) {
-        case Family::FJ:
-            return app::Family::Fj;
-        case Family::EV48400C:
-            return app::Family::Ev48400c;
-        case Family::Tercel:
-            return app::Family::Tercel;
-        case Family::None:
-            break;
-    }
-    return app::Family::None;
-}
-
 std::string Names(const std::vector<Family>& families) {
     std::string names;
-    for (const Family family : families) names += (names.empty() ? "" : ", ") + datafiles::FamilyName(family);
+    for (const Family family : families) names += (names.empty() ? "" : ", ") + session::FamilyName(family);
     return names;
 }
 
 }  // namespace
 
-std::optional<Family> FamilyFromName(const std::string& name) {
-    for (const Family family : kProbeOrder)
-        if (text::EqualsNoCase(name, datafiles::FamilyName(family))) return family;
-    return std::nullopt;
-}
-
-std::vector<Family> ProbeOrder(const std::vector<Family>& chosen) {
-    std::vector<Family> order;
-    for (const Family family : kProbeOrder)
-        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), family) != chosen.end())
-            order.push_back(family);
-    return order;
-}
-
-int Connect(const std::string& portOption, const std::vector<Family>& chosen, Session& session,
+int Connect(const std::string& portOption, const std::vector<Family>& chosen, Connection& connection,
             std::string& error) {
     std::string port = portOption;
     if (port.empty()) {
@@ -67,56 +30,28 @@ int Connect(const std::string& portOption, const std::vector<Family>& chosen, Se
         }
         port = choice.ports[static_cast<size_t>(choice.selected)].port;
     }
-    SerialPort& serial = SerialPort::Instance();
-    app::AppState& state = app::App();
-    const std::vector<Family> order = ProbeOrder(chosen);
-    bool opened = false;
-    for (const Family family : order) {
-        const auto driver = app::FamilyDriversInstance().Make(DriverFamily(family));
-        if (!driver) continue;
-        const std::string name = driver->GetName();
-        // A port that does not open at one baud rate does not open at the next either.
-        if (!serial.Open(port, driver->GetBaudRate())) {
-            SetStatus("Failed to connect to " + port);
-            break;
-        }
-        opened = true;
-        state.connected = true;
-        state.ClearFamilyFlags();
-        SetStatus("Probing Controller for " + name);
-        if (driver->Identify()) {
-            state.fjConnected = family == Family::FJ;
-            state.ev48400cConnected = family == Family::EV48400C;
-            state.tercelConnected = family == Family::Tercel;
-            state.controllerName = name;
-            // What was edited for another controller must never be written to this one.
-            DirtyKeys().clear();
-            SetStatus("Detected Controller: " + name);
-            session.family = family;
-            session.port = port;
-            return kExitSuccess;
-        }
-        SetStatus("Controller not responding for " + name);
-        serial.Close();
-        state.connected = false;
+    const std::vector<Family> order = session::ProbeOrder(chosen);
+    session::ProbeOptions options;
+    options.readingPauses = false;
+    options.stopWhenPortFails = true;
+    const session::ProbeResult result = session::Connect(SerialPort::Instance(), port, order, options);
+    if (result.family != Family::None) {
+        connection.family = result.family;
+        connection.port = port;
+        return kExitSuccess;
     }
-    if (!opened) {
+    if (!result.portOpened) {
         error = "cannot open port " + port +
                 ": check its name (vantrel-cli ports lists them) and that no other program holds it";
         return kExitNoController;
     }
-    SetStatus("Failed to Identify controller");
     error = "no controller answered on " + port + " (tried " + Names(order) +
             "): check the cable, the controller's power and --family";
     return kExitNoController;
 }
 
-void Disconnect() {
-    SerialPort::Instance().Close();
-    app::AppState& state = app::App();
-    state.connected = false;
-    state.ClearFamilyFlags();
-    state.controllerName.clear();
+ConnectedSession::~ConnectedSession() {
+    session::EndConnection();
 }
 
 }  // namespace cli

@@ -4,10 +4,6 @@
 #include <set>
 #include <system_error>
 
-#include "app/cards/fault_rows.h"
-#include "app/cards/tuning_actions.h"
-#include "app/cards/tuning_edit.h"
-#include "app/cards/tuning_rows.h"
 #include "cli/cli_app.h"
 #include "cli/commands.h"
 #include "cli/connection.h"
@@ -16,19 +12,17 @@
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "datafiles/data_file.h"
-#include "fj/fj_controller.h"
-#include "fj/packet_codec.h"
 #include "serial/port_list.h"
-#include "tercel/command_codec.h"
-#include "tercel/exchange.h"
-#include "tercel/family_state.h"
-#include "tercel/register_entries.h"
+#include "session/fault_rows.h"
+#include "session/family_table.h"
+#include "session/tuning_actions.h"
+#include "session/tuning_edit.h"
+#include "session/tuning_rows.h"
 
 namespace cli {
 
 namespace {
 
-using datafiles::Family;
 using datafiles::TuningTab;
 using Json = nlohmann::ordered_json;
 
@@ -54,10 +48,10 @@ struct EntryValue {
 std::vector<EntryValue> Snapshot(Family family) {
     std::vector<EntryValue> values;
     std::map<std::wstring, bool> seen;
-    for (const auto& layout : datafiles::TuningLayout(family))
+    for (const auto& layout : session::Ops(family).layout())
         for (const ParamEntry* entry : datafiles::SectionRows(layout.sections)) {
             if (!seen.emplace(entry->key, true).second) continue;
-            values.push_back({entry->key, entry->label, app::CurrentText(*entry)});
+            values.push_back({entry->key, entry->label, session::CurrentText(*entry)});
         }
     return values;
 }
@@ -82,46 +76,24 @@ std::vector<Change> Differences(const std::vector<EntryValue>& before, const std
     return changes;
 }
 
-int ConnectFailed(CommandIo& io, const ConnectedSession& session) {
-    return Fail(io, session.Status(), session.Error());
+int ConnectFailed(CommandIo& io, const ConnectedSession& connection) {
+    return Fail(io, connection.Status(), connection.Error());
 }
 
 const std::wstring kNoAnswer = L"(no answer)";
-
-// A read of a changed key that the controller must answer. The families' full reads keep the value of
-// an entry that does not answer, and after an edit that is the value just typed: it would pass for a
-// value the controller took.
-bool ReadBackKey(Family family, const std::wstring& key) {
-    switch (family) {
-        case Family::FJ: {
-            const auto address = FJ::TryParseId(key);
-            return !address || FJ::FJController().ReadParameter(address->group, address->index);
-        }
-        case Family::Tercel: {
-            uint16_t address = 0;
-            if (!Tercel::ParseRegisterKey(key, address)) return true;
-            const Frame answer = Tercel::Exchange(Tercel::BuildReadFrame(address), Tercel::kReadAnswerLength);
-            if (answer.size() < Tercel::kReadAnswerLength || !Tercel::ValidateResponse(answer)) return false;
-            Tercel::Registers()[address] = static_cast<uint16_t>(answer[2] | answer[3] << 8);
-            return true;
-        }
-        case Family::EV48400C:
-        case Family::None:
-            break;
-    }
-    return true;
-}
 
 // Writes what the model holds the family's way, reads everything back and compares each changed
 // value with what the controller now reports: a controller may clamp or ignore a value and still
 // acknowledge the write.
 int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io) {
-    const bool written = app::WritePendingChanges(family);
+    const bool written = session::WritePendingChanges(family);
     // The full read also brings back a port that the line took away during the write.
-    const bool readBack = app::ReadEverything(family);
+    const bool readBack = session::ReadEverything(family);
     std::set<std::wstring> unanswered;
     for (const auto& change : changes)
-        if (!ReadBackKey(family, change.key)) unanswered.insert(change.key);
+        // The families' full reads keep the value of an entry that does not answer, and after an edit
+        // that is the value just typed: it would pass for a value the controller took.
+        if (!session::Ops(family).readBack(change.key)) unanswered.insert(change.key);
     std::map<std::wstring, std::wstring> now;
     for (const auto& value : Snapshot(family)) now[value.key] = value.value;
     size_t notTaken = 0;
@@ -146,7 +118,7 @@ int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io)
 }
 
 // The changes as a table or as JSON, with what the controller reported after a write.
-void WriteChanges(const ConnectedSession& session, const std::vector<Change>& changes, bool written,
+void WriteChanges(const ConnectedSession& connection, const std::vector<Change>& changes, bool written,
                   bool json, CommandIo& io) {
     if (json) {
         Json list = Json::array();
@@ -161,8 +133,8 @@ void WriteChanges(const ConnectedSession& session, const std::vector<Change>& ch
             }
             list.push_back(std::move(item));
         }
-        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
-                            {"port", session.Port()},
+        WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
+                            {"port", connection.Port()},
                             {"written", written},
                             {"changes", std::move(list)}});
         return;
@@ -179,12 +151,12 @@ void WriteChanges(const ConnectedSession& session, const std::vector<Change>& ch
 }
 
 // The common end of set and load: show what changes, and write it only when asked.
-int FinishChanges(const ConnectedSession& session, std::vector<Change> changes, bool write, bool json,
+int FinishChanges(const ConnectedSession& connection, std::vector<Change> changes, bool write, bool json,
                   CommandIo& io) {
     int status = kExitSuccess;
     const bool writing = write && !changes.empty();
-    if (writing) status = WriteAndReadBack(session.Family(), changes, io);
-    WriteChanges(session, changes, writing, json, io);
+    if (writing) status = WriteAndReadBack(connection.Family(), changes, io);
+    WriteChanges(connection, changes, writing, json, io);
     if (changes.empty())
         Err(io) << "Nothing to change: the controller already holds these values\n";
     else if (!write)
@@ -194,14 +166,14 @@ int FinishChanges(const ConnectedSession& session, std::vector<Change> changes, 
 
 datafiles::DataFileContext ContextFor(Family family) {
     datafiles::DataFileContext context;
-    context.family = family;
+    context.part = session::Ops(family).dataFile;
     std::error_code ignored;
     context.executableDirectory =
         host::ExecutableDirectory().value_or(std::filesystem::current_path(ignored));
     return context;
 }
 
-Json FaultRowsJson(const app::FaultTable& table) {
+Json FaultRowsJson(const session::FaultTable& table) {
     Json rows = Json::array();
     for (const auto& cells : table.rows) {
         Json row = Json::object();
@@ -212,7 +184,7 @@ Json FaultRowsJson(const app::FaultTable& table) {
     return rows;
 }
 
-void WriteFaultTable(std::ostream& out, const std::string& title, const app::FaultTable& table) {
+void WriteFaultTable(std::ostream& out, const std::string& title, const session::FaultTable& table) {
     out << title << '\n';
     TableRow header;
     for (const auto& column : table.columns) header.push_back(Utf8(column.title));
@@ -264,29 +236,29 @@ int PortsCommand(bool json, CommandIo& io) {
 }
 
 int ProbeCommand(const ConnectOptions& connect, CommandIo& io) {
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    Out(io) << datafiles::FamilyName(session.Family()) << '\n';
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    Out(io) << session::FamilyName(connection.Family()) << '\n';
     return kExitSuccess;
 }
 
 int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    app::RowRegistry registry;
-    registry.Rebuild(session.Family());
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    session::RowRegistry registry;
+    registry.Rebuild(connection.Family());
     Json entries = Json::array();
     std::vector<TableRow> rows;
     for (const TuningTab tab : kTabs) {
-        const std::string tabTitle = Utf8(app::TabTitle(tab));
+        const std::string tabTitle = Utf8(session::TabTitle(tab));
         std::string section;
         for (const auto& row : registry.Rows(tab)) {
             if (row.IsHeading()) {
                 section = Utf8(row.heading);
                 continue;
             }
-            const app::RowCells cells = app::CellsOf(*row.entry);
-            const bool readOnly = row.entry->readOnly || row.tag == app::kReadOnlyRowTag;
+            const session::RowCells cells = session::CellsOf(*row.entry);
+            const bool readOnly = row.entry->readOnly || row.tag == session::kReadOnlyRowTag;
             if (json) {
                 entries.push_back({{"tab", tabTitle},
                                    {"section", section},
@@ -304,8 +276,8 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
         }
     }
     if (json)
-        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
-                            {"port", session.Port()},
+        WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
+                            {"port", connection.Port()},
                             {"entries", std::move(entries)}});
     else
         WriteTable(Out(io), {"TAB", "SECTION", "PARAMETER", "VALUE", "UNIT", "MIN", "MAX", "READ-ONLY"},
@@ -314,11 +286,11 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
 }
 
 int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    const app::FaultRows faults = app::BuildFaultRows(session.Family(), app::FjErrorCodeFileDescriber());
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    const session::FaultRows faults = session::BuildFaultRows(connection.Family(), session::FjErrorCodeFileDescriber());
     if (json) {
-        WriteJson(Out(io), {{"controller", datafiles::FamilyName(session.Family())},
+        WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
                             {"current", FaultRowsJson(faults.current)},
                             {"historical", FaultRowsJson(faults.historical)}});
         return kExitSuccess;
@@ -326,18 +298,18 @@ int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
     WriteFaultTable(Out(io), "Current faults", faults.current);
     Out(io) << '\n';
     WriteFaultTable(Out(io), "Historical faults", faults.historical);
-    if (session.Family() == Family::FJ) {
+    if (!faults.legend.empty()) {
         Out(io) << '\n';
-        for (const auto& line : app::FjFaultLegendLines()) Out(io) << Utf8(line) << '\n';
+        for (const auto& line : faults.legend) Out(io) << Utf8(line) << '\n';
     }
     return kExitSuccess;
 }
 
 int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& file,
                   const std::string& customer, CommandIo& io) {
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    datafiles::DataFileContext context = ContextFor(session.Family());
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    datafiles::DataFileContext context = ContextFor(connection.Family());
     context.customerName = customer;
     io.prompter.SetSaveFile(file);
     if (!datafiles::SaveBackup(context)) {
@@ -358,21 +330,21 @@ int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return Fail(io, kExitRefused, "cannot read " + text::PathToUtf8(file) + ": check the file name");
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    const auto before = Snapshot(session.Family());
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    const auto before = Snapshot(connection.Family());
     io.prompter.SetOpenFile(file);
-    if (!datafiles::LoadDataFile(ContextFor(session.Family()))) {
+    if (!datafiles::LoadDataFile(ContextFor(connection.Family()))) {
         std::string why = io.prompter.LastMessageText();
         if (why.empty()) why = "no record of it could be taken, the file may be damaged";
         io.prompter.DiscardMessages();
         return Fail(io, kExitRefused,
                     text::PathToUtf8(file) + " was not loaded: " + why +
-                        ": use a backup or profile of this " + datafiles::FamilyName(session.Family()) +
+                        ": use a backup or profile of this " + session::FamilyName(connection.Family()) +
                         " controller");
     }
     io.prompter.FlushMessages(Err(io));
-    return FinishChanges(session, Differences(before, Snapshot(session.Family())), write, json, io);
+    return FinishChanges(connection, Differences(before, Snapshot(connection.Family())), write, json, io);
 }
 
 int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments, bool write,
@@ -385,21 +357,21 @@ int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& as
                         "'" + assignment + "' is not NAME=VALUE: give each change as NAME=VALUE");
         edits.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
     }
-    const ConnectedSession session(connect.port, connect.families);
-    if (session.Status() != kExitSuccess) return ConnectFailed(io, session);
-    const auto before = Snapshot(session.Family());
+    const ConnectedSession connection(connect.port, connect.families);
+    if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    const auto before = Snapshot(connection.Family());
     for (const auto& [name, value] : edits) {
-        const ParamEntry* entry = app::FindEntry(session.Family(), text::Utf8ToWide(name));
+        const ParamEntry* entry = session::FindEntry(connection.Family(), text::Utf8ToWide(name));
         if (!entry)
             return Fail(io, kExitRefused,
-                        "no parameter '" + name + "' on this " + datafiles::FamilyName(session.Family()) +
+                        "no parameter '" + name + "' on this " + session::FamilyName(connection.Family()) +
                             " controller: vantrel-cli read --json lists every key and label");
         // Every value is checked before anything is sent: one refusal sends none of them.
-        const app::EditResult result =
-            app::CommitEdit(session.Family(), *entry, text::Utf8ToWide(value), app::CurrentText(*entry));
-        if (result.outcome == app::EditOutcome::Refused) {
+        const session::EditResult result =
+            session::CommitEdit(connection.Family(), *entry, text::Utf8ToWide(value), session::CurrentText(*entry));
+        if (result.outcome == session::EditOutcome::Refused) {
             const std::string why =
-                result.reason.empty() ? Utf8(std::wstring(app::kRefusalText)) : result.reason;
+                result.reason.empty() ? Utf8(std::wstring(session::kRefusalText)) : result.reason;
             return Fail(io, kExitRefused,
                         name + "=" + value + " refused: " + why +
                             ": nothing was sent; see vantrel-cli read for "
@@ -407,7 +379,7 @@ int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& as
         }
     }
     io.prompter.FlushMessages(Err(io));
-    return FinishChanges(session, Differences(before, Snapshot(session.Family())), write, json, io);
+    return FinishChanges(connection, Differences(before, Snapshot(connection.Family())), write, json, io);
 }
 
 }  // namespace cli

@@ -6,20 +6,13 @@
 
 #include "cli/cli_app.h"
 #include "cli/commands.h"
-#include "ev48400c/ev48400c_driver.h"
-#include "ev48400c/raw_frame.h"
-#include "fj/fj_controller.h"
-#include "fj/raw_frame.h"
 #include "serial/port_list.h"
 #include "serial/serial_port.h"
-#include "tercel/raw_frame.h"
-#include "tercel/tercel_controller.h"
+#include "session/family_table.h"
 
 namespace cli {
 
 namespace {
-
-using datafiles::Family;
 
 // The page's two texts, whichever of them a family fills.
 struct Described {
@@ -27,39 +20,8 @@ struct Described {
     std::optional<std::string> status;
 };
 
-struct RawFamily {
-    uint32_t baudRate;
-    std::function<Described(std::string_view)> parseTx;
-    std::function<Described(std::string_view)> parseRx;
-    std::function<std::optional<std::string>(std::string_view)> fix;
-    std::function<std::optional<std::string>(std::string_view)> transmit;
-};
-
-template <typename Outcome>
-Described Texts(const Outcome& outcome) {
+Described Texts(const RawFrameOutcome& outcome) {
     return {outcome.result, outcome.status};
-}
-
-RawFamily RawFamilyOf(Family family) {
-    switch (family) {
-        case Family::EV48400C:
-            return {EV48400C::EV48400C().GetBaudRate(),
-                    [](std::string_view t) { return Texts(EV48400C::ParseTxFrame(t)); },
-                    [](std::string_view t) { return Texts(EV48400C::ParseRxFrame(t)); },
-                    EV48400C::FixChecksum, EV48400C::TransmitFrame};
-        case Family::FJ:
-            return {FJ::FJController().GetBaudRate(),
-                    [](std::string_view t) { return Texts(FJ::ParseTxFrame(t)); },
-                    [](std::string_view t) { return Texts(FJ::ParseRxFrame(t)); }, FJ::FixChecksum,
-                    FJ::TransmitFrame};
-        case Family::Tercel:
-        case Family::None:
-            break;
-    }
-    return {Tercel::TercelController().GetBaudRate(),
-            [](std::string_view t) { return Texts(Tercel::ParseTxFrame(t)); },
-            [](std::string_view t) { return Texts(Tercel::ParseRxFrame(t)); }, Tercel::FixChecksum,
-            Tercel::TransmitFrame};
 }
 
 // The page's texts end lines with CR LF and may end in blank lines.
@@ -87,16 +49,17 @@ bool Refused(const Described& described) {
 
 int RawCommand(const std::string& portOption, Family family, bool fix, bool send,
                const std::vector<std::string>& hex, CommandIo& io) {
-    const RawFamily raw = RawFamilyOf(family);
+    const session::FamilyOps& ops = session::Ops(family);
+    const session::RawFrameCommands& raw = ops.raw;
     std::string frame;
     for (const auto& part : hex) frame += (frame.empty() ? "" : " ") + part;
     if (fix) {
-        const auto fixed = raw.fix(frame);
+        const auto fixed = raw.fixChecksum(frame);
         if (!fixed)
             return Fail(io, kExitRefused, "'" + frame + "' is not a frame whose checksum can be written in");
         frame = *fixed;
     }
-    const Described tx = raw.parseTx(frame);
+    const Described tx = Texts(raw.parseTx(frame));
     Out(io) << "TX " << frame << '\n';
     WriteDescribed(Out(io), tx);
     if (Refused(tx))
@@ -112,7 +75,7 @@ int RawCommand(const std::string& portOption, Family family, bool fix, bool send
         port = choice.ports[static_cast<size_t>(choice.selected)].port;
     }
     SerialPort& serial = SerialPort::Instance();
-    if (!serial.Open(port, raw.baudRate))
+    if (!serial.Open(port, ops.baudRate))
         return Fail(io, kExitNoController,
                     "cannot open port " + port + ": check its name (vantrel-cli ports lists them)");
     const auto answer = raw.transmit(frame);
@@ -121,7 +84,7 @@ int RawCommand(const std::string& portOption, Family family, bool fix, bool send
         return Fail(io, kExitNotConfirmed,
                     "no answer on " + port + ": check the cable, the controller's power and --family");
     Out(io) << "RX " << *answer << '\n';
-    WriteDescribed(Out(io), raw.parseRx(*answer));
+    WriteDescribed(Out(io), Texts(raw.parseRx(*answer)));
     return kExitSuccess;
 }
 

@@ -68,10 +68,10 @@ void WriteRows(std::ostream& out, const std::vector<LayoutSection>& sections) {
     }
 }
 
-std::vector<LayoutSection> Joined(Family family, std::initializer_list<TuningTab> tabs) {
+std::vector<LayoutSection> Joined(const std::vector<TabLayout>& layout, std::initializer_list<TuningTab> tabs) {
     std::vector<LayoutSection> sections;
     for (const TuningTab tab : tabs)
-        for (auto& section : TabSections(family, tab)) sections.push_back(std::move(section));
+        for (auto& section : TabSections(layout, tab)) sections.push_back(std::move(section));
     return sections;
 }
 
@@ -135,7 +135,7 @@ std::string DataFileContext::ProgramTitle() {
 }
 
 std::filesystem::path BackupsFolder(const DataFileContext& context) {
-    return context.executableDirectory / FamilyName(context.family) / "backups";
+    return context.executableDirectory / (context.part ? context.part->familyName : "") / "backups";
 }
 
 std::string TimeStamp(const host::LocalTime& when) {
@@ -145,19 +145,19 @@ std::string TimeStamp(const host::LocalTime& when) {
            Two(when.second);
 }
 
-std::string ProposedBackupName(Family family, const host::LocalTime& when) {
-    return "Vantrel-" + FamilyName(family) + "-Backup-" + TimeStamp(when) + ".vtdata";
+std::string ProposedBackupName(const std::string& familyName, const host::LocalTime& when) {
+    return "Vantrel-" + familyName + "-Backup-" + TimeStamp(when) + ".vtdata";
 }
 
 bool SaveBackup(const DataFileContext& context, const host::LocalTime& when) {
     // Checked before the dialog: a file chosen and then left empty would destroy what it held.
-    if (context.family == Family::None) {
+    if (!context.part) {
         Warn("Controller Undefined - Cant Save");
         Log("Controller Undefined - Cant Save");
         return false;
     }
     const std::filesystem::path folder = BackupsFolder(context);
-    const std::string name = ProposedBackupName(context.family, when);
+    const std::string name = ProposedBackupName(context.part->familyName, when);
     const std::string proposed = text::PathToUtf8(folder / name);
     if (proposed.size() >= kMaxPathLength) {
         CurrentPrompter().ShowMessage(L"Path too long", L"Warning", MessageIcon::Warning);
@@ -189,23 +189,11 @@ bool SaveBackup(const DataFileContext& context, const host::LocalTime& when) {
         << "\n[Customer]\n"
         << "Name=" << OneLine(context.customerName) << '\n'
         << "\n[FILE]\n"
-        << "ControllerType=" << FamilyName(context.family) << '\n'
+        << "ControllerType=" << context.part->familyName << '\n'
         << "Name=" << OneLine(path) << '\n'
         << "Date=" << TimeStamp(when) << '\n'
         << "Type=Backup\n";
-    switch (context.family) {
-        case Family::EV48400C:
-            WriteEv48400cPart(out);
-            break;
-        case Family::FJ:
-            WriteFjPart(out);
-            break;
-        case Family::Tercel:
-            WriteTercelPart(out);
-            break;
-        case Family::None:
-            break;
-    }
+    context.part->writeBackup(out);
     if (!WriteWhole(*chosen, out.str())) {
         Warn("Could not write " + path);
         return false;
@@ -214,6 +202,8 @@ bool SaveBackup(const DataFileContext& context, const host::LocalTime& when) {
     SetStatus(text::Utf8ToWide("Wrote: " + path));
     return true;
 }
+
+namespace {
 
 void WriteEv48400cPart(std::ostream& out) {
     const auto& messages = EV48400C::Messages();
@@ -234,16 +224,17 @@ void WriteEv48400cPart(std::ostream& out) {
 // scaled or named value comes back bit for bit.
 void WriteFjPart(std::ostream& out) {
     out << "\n[Tuning]\n";
-    WriteRows(out, TabSections(Family::FJ, TuningTab::Tuning));
+    const auto layout = FjLayout();
+    WriteRows(out, TabSections(layout, TuningTab::Tuning));
     out << "\n[Controller]\n";
-    WriteRows(out, Joined(Family::FJ, {TuningTab::Info, TuningTab::Stats}));
+    WriteRows(out, Joined(layout, {TuningTab::Info, TuningTab::Stats}));
     out << "\n[Faults]\n\n";
     out << "\n[Sink]\n";
-    const auto sink = TabSections(Family::FJ, TuningTab::Sink);
+    const auto sink = TabSections(layout, TuningTab::Sink);
     WriteRows(out, sink);
     out << "\n[Data]\n";
     std::vector<std::string> records;
-    for (const auto& sections : {TabSections(Family::FJ, TuningTab::Tuning), sink})
+    for (const auto& sections : {TabSections(layout, TuningTab::Tuning), sink})
         for (const ParamEntry* entry : SectionRows(sections)) {
             if (entry->readOnly) continue;
             const auto request = FJ::BuildWriteRequestFromTable(entry->key);
@@ -257,36 +248,19 @@ void WriteFjPart(std::ostream& out) {
 }
 
 void WriteTercelPart(std::ostream& out) {
-    const auto tuning = TabSections(Family::Tercel, TuningTab::Tuning);
+    const auto layout = TercelLayout();
     out << "\n[Tuning]\n";
-    WriteRows(out, tuning);
+    WriteRows(out, TabSections(layout, TuningTab::Tuning));
     out << "\n[Controller]\n";
-    WriteRows(out, TabSections(Family::Tercel, TuningTab::Info));
+    WriteRows(out, TabSections(layout, TuningTab::Info));
     out << "\n[Faults]\n";
     out << "\n[Sink]\n";
-    WriteRows(out, TabSections(Family::Tercel, TuningTab::Sink));
+    WriteRows(out, TabSections(layout, TuningTab::Sink));
     out << "\n[Data]\n";
     std::vector<const EntryList*> lists;
-    for (const auto& layout : TuningLayout(Family::Tercel))
-        for (const EntryList* list : SectionLists(layout.sections)) lists.push_back(list);
+    for (const auto& tab : layout)
+        for (const EntryList* list : SectionLists(tab.sections)) lists.push_back(list);
     WriteRecords(out, Tercel::TercelController().ExportRecords(lists));
-}
-
-bool CheckDataRecords(const std::filesystem::path& file) {
-    const IniDocument document = LoadIniFile(file);
-    for (const auto& key : document.GetKeys("data", kRecordBuffer)) {
-        const std::string hex = DecryptPayload(document.GetString("data", key, "", kRecordBuffer));
-        std::string why;
-        if (hex.empty())
-            why = "it does not decipher";
-        else if (!TryFromHex(hex))
-            why = "its text is not hex";
-        if (why.empty()) continue;
-        Log("Data record " + key + " is damaged: " + why);
-        Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file));
-        return false;
-    }
-    return true;
 }
 
 bool ImportFjProfile(const std::filesystem::path& file) {
@@ -298,9 +272,40 @@ bool ImportFjProfile(const std::filesystem::path& file) {
 }
 
 bool ImportTercelProfile(const std::filesystem::path& file) {
-    return ImportProfileSections(file,
-                                 {{"Tuning", SectionLists(TabSections(Family::Tercel, TuningTab::Tuning))},
-                                  {"Sink", SectionLists(TabSections(Family::Tercel, TuningTab::Sink))}});
+    const auto layout = TercelLayout();
+    return ImportProfileSections(file, {{"Tuning", SectionLists(TabSections(layout, TuningTab::Tuning))},
+                                        {"Sink", SectionLists(TabSections(layout, TuningTab::Sink))}});
+}
+
+bool ImportFjBackup(const std::filesystem::path& file) {
+    return FJ::FJController().ImportDataFile(text::PathToUtf8(file));
+}
+
+bool ImportTercelBackup(const std::filesystem::path& file) {
+    return Tercel::TercelController().LoadBackup(file);
+}
+
+}  // namespace
+
+const DataFilePart kEv48400cDataFile = {"EV48-400-C",
+                                        WriteEv48400cPart,
+                                        Ev48400cRecords,
+                                        EV48400C::ImportBackup,
+                                        EV48400C::ImportProfile,
+                                        {"Motor Speed Parameters", "Motor Torque Parameters", "Standard Gear Mode",
+                                         "Accelerator", "Slope Control", "Temperature Regulation"}};
+const DataFilePart kFjDataFile = {"FJ",         WriteFjPart,     FjRecords, ImportFjBackup, ImportFjProfile,
+                                  {"Tuning", "Sink"}};
+const DataFilePart kTercelDataFile = {"Tercel",           WriteTercelPart,     TercelRecords,
+                                      ImportTercelBackup, ImportTercelProfile, {"Tuning", "Sink"}};
+
+bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file) {
+    const auto records = part.backupRecords(LoadIniFile(file), false);
+    const DataRecord* damaged = FirstDamaged(records);
+    if (!damaged) return true;
+    Log("Data record [" + damaged->section + "] " + damaged->key + " is damaged: " + damaged->damage);
+    Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file));
+    return false;
 }
 
 bool LoadDataFile(const DataFileContext& context) {
@@ -312,11 +317,12 @@ bool LoadDataFile(const DataFileContext& context) {
 
     const std::string controllerType = document.GetString("File", "ControllerType", "", kFileValueBuffer);
     Log("Controller Type: " + controllerType);
-    if (context.family == Family::None) {
+    if (!context.part) {
         Log("ERROR: Unknown Controller");
         return false;
     }
-    const std::string familyName = FamilyName(context.family);
+    const DataFilePart& part = *context.part;
+    const std::string familyName = part.familyName;
     if (!text::EqualsNoCase(controllerType, familyName)) {
         Log("Incorrect Controller Type: " + controllerType);
         Warn("Incorrect Controller Type: " + controllerType);
@@ -326,38 +332,12 @@ bool LoadDataFile(const DataFileContext& context) {
     Log("File Type: " + fileType);
 
     if (text::EqualsNoCase(fileType, "Backup")) {
-        bool loaded = false;
-        switch (context.family) {
-            case Family::EV48400C:
-                // Each group stands alone: one whose frame fails stays as it was.
-                loaded = EV48400C::ImportBackup(file);
-                break;
-            case Family::FJ:
-                loaded = CheckDataRecords(file) && FJ::FJController().ImportDataFile(path);
-                break;
-            case Family::Tercel:
-                loaded = CheckDataRecords(file) && Tercel::TercelController().LoadBackup(file);
-                break;
-            case Family::None:
-                break;
-        }
+        const bool loaded = CheckBackupRecords(part, file) && part.importBackup(file);
         if (loaded) SetStatus(text::Utf8ToWide("Loaded " + familyName + " Backup: " + path));
         return loaded;
     }
     if (text::EqualsNoCase(fileType, "Profile")) {
-        switch (context.family) {
-            case Family::EV48400C:
-                EV48400C::ImportProfile(file);
-                break;
-            case Family::FJ:
-                ImportFjProfile(file);
-                break;
-            case Family::Tercel:
-                ImportTercelProfile(file);
-                break;
-            case Family::None:
-                break;
-        }
+        part.importProfile(file);
         SetStatus(text::Utf8ToWide("Loaded " + familyName + " Profile: " + path));
         return true;
     }

@@ -9,13 +9,31 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/ini_file.h"
+#include "datafiles/backup_records.h"
 #include "datafiles/tuning_layout.h"
 
 namespace datafiles {
 
+// One family's part of the format: what it writes after the common header, how its backup records are
+// checked, and how a checked backup or a profile is taken into its model.
+struct DataFilePart {
+    const char* familyName;  // "ControllerType=" and the backups folder
+    void (*writeBackup)(std::ostream& out);
+    std::vector<DataRecord> (*backupRecords)(const IniDocument& document, bool describe);
+    // Run only after every record passed its check.
+    bool (*importBackup)(const std::filesystem::path& file);
+    bool (*importProfile)(const std::filesystem::path& file);
+    std::vector<const char*> profileSections;
+};
+
+extern const DataFilePart kEv48400cDataFile;
+extern const DataFilePart kFjDataFile;
+extern const DataFilePart kTercelDataFile;
+
 // What the program knows when a data file is saved or loaded.
 struct DataFileContext {
-    Family family = Family::None;  // the connected family
+    const DataFilePart* part = nullptr;  // the connected family's; none while nothing is connected
     std::filesystem::path executableDirectory;
     std::string windowTitle = ProgramTitle();  // "Version=" of a backup
     std::string customerName;                  // empty unless one was set
@@ -28,7 +46,7 @@ inline constexpr std::string_view kContact = "support@vantrel.example";
 // "<executable folder>/<name>/backups"
 std::filesystem::path BackupsFolder(const DataFileContext& context);
 // "Vantrel-FJ-Backup-20250708_140509.vtdata"
-std::string ProposedBackupName(Family family, const host::LocalTime& when);
+std::string ProposedBackupName(const std::string& familyName, const host::LocalTime& when);
 // "20250708_140509"
 std::string TimeStamp(const host::LocalTime& when);
 
@@ -41,18 +59,8 @@ inline bool SaveBackup(const DataFileContext& context) {
 // True when a file was taken into the model: the tuning page then rebuilds its lists.
 bool LoadDataFile(const DataFileContext& context);
 
-// The family parts of a backup, after the common header.
-void WriteEv48400cPart(std::ostream& out);
-void WriteFjPart(std::ostream& out);
-void WriteTercelPart(std::ostream& out);
-
-// A backup's data records, decoded before anything is applied. False, with the key and the reason
-// logged and the user told, when one does not decipher or decode.
-bool CheckDataRecords(const std::filesystem::path& file);
-
-// The profile imports of FJ and Tercel: "Tuning" lines to the tuning lists, "Sink" lines to the sink
-// lists. True when at least one value was applied.
-bool ImportFjProfile(const std::filesystem::path& file);
-bool ImportTercelProfile(const std::filesystem::path& file);
+// A backup's records, each checked by its family before anything is applied. False, with the record
+// and the reason logged and the user told, when one cannot be used.
+bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file);
 
 }  // namespace datafiles

@@ -13,6 +13,8 @@ std::vector<const EntryList*> Lists(std::initializer_list<const EntryList*> list
     return std::vector<const EntryList*>(lists);
 }
 
+}  // namespace
+
 std::vector<TabLayout> Ev48400cLayout() {
     using namespace EV48400C;
     // Every published list appears under some heading, so nothing the controller reports is hidden.
@@ -70,39 +72,13 @@ std::vector<TabLayout> TercelLayout() {
     };
 }
 
-}  // namespace
-
-std::string FamilyName(Family family) {
-    switch (family) {
-        case Family::EV48400C:
-            return "EV48-400-C";
-        case Family::FJ:
-            return "FJ";
-        case Family::Tercel:
-            return "Tercel";
-        case Family::None:
-            break;
-    }
-    return {};
-}
-
-std::vector<TabLayout> TuningLayout(Family family) {
-    switch (family) {
-        case Family::EV48400C:
-            return Ev48400cLayout();
-        case Family::FJ:
-            return FjLayout();
-        case Family::Tercel:
-            return TercelLayout();
-        case Family::None:
-            break;
-    }
+std::vector<TabLayout> EmptyLayout() {
     return {{TuningTab::Tuning, {}}, {TuningTab::Stats, {}}, {TuningTab::Info, {}}, {TuningTab::Sink, {}}};
 }
 
-std::vector<LayoutSection> TabSections(Family family, TuningTab tab) {
-    for (auto& layout : TuningLayout(family))
-        if (layout.tab == tab) return std::move(layout.sections);
+std::vector<LayoutSection> TabSections(const std::vector<TabLayout>& layout, TuningTab tab) {
+    for (const auto& tabLayout : layout)
+        if (tabLayout.tab == tab) return tabLayout.sections;
     return {};
 }
 

@@ -18,4 +18,9 @@ void ResetMessages() {
     Messages() = MessageStore{};
 }
 
+void ResetFamily() {
+    ResetMessages();
+    isD5Model = false;
+}
+
 }  // namespace EV48400C

@@ -41,8 +41,10 @@ struct MessageStore {
 MessageStore& Messages();
 
 // Empties the family's entry lists and forgets every message, in that order so that no entry is left
-// pointing at a message that is gone. isD5Model is cleared with the family flags, not here.
+// pointing at a message that is gone. The model variant is kept (a typed raw frame puts it back).
 void ResetMessages();
+// Everything the family keeps for the process, the model variant included, back to "nothing read".
+void ResetFamily();
 
 // Parses the frame into a fresh object and, only when it checks out, copies that into the stored one
 // (made on the first success) and republishes its entries. A bad frame leaves the stored values and

@@ -296,6 +296,11 @@ void BuildEntryLists() {
     for (const auto& row : kRows) List(row.list).push_back(MakeEntry(row));
 }
 
+void ResetFamily() {
+    for (const auto name : kAllLists) List(name).clear();
+    FjValueTable::Instance().Clear();
+}
+
 std::optional<ValueRange> NumericRange(const ParamEntry& entry) {
     const auto range = EntryRange(entry);
     if (!range) return std::nullopt;

@@ -28,6 +28,8 @@ inline EntryList& List(std::string_view name) {
 
 // Replaces the content of the nine lists with the family's entries, in display order.
 void BuildEntryLists();
+// Empties the lists and puts every value of FjValueTable back to 0: nothing read.
+void ResetFamily();
 
 struct ValueRange {
     double low;

@@ -19,7 +19,7 @@ public:
     // log line for such an address ask CheckAddress first.
     uint16_t Get(uint8_t group, uint8_t index) const;
     bool Set(uint8_t group, uint8_t index, uint16_t value);
-    // All zero, as at start-up (tests; a disconnect keeps the values).
+    // All zero, as at start-up: nothing read.
     void Clear() { values_.fill(0); }
 
     static bool Contains(uint8_t group, uint8_t index) { return group < kGroupCount && index < kIndexCount; }

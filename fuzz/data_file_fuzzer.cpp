@@ -9,6 +9,7 @@
 #include "core/param_registry.h"
 #include "datafiles/data_file.h"
 #include "fuzz/fuzz_support.h"
+#include "session/family_table.h"
 
 using fuzzsupport::Check;
 
@@ -20,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                ("vantrel-fuzz-" + std::to_string(std::random_device()()) + ".vtdata");
     }();
     if (size == 0) return 0;
-    static const datafiles::Family kFamilies[] = {datafiles::Family::EV48400C, datafiles::Family::FJ,
-                                                  datafiles::Family::Tercel};
+    const auto families = session::Families();
+    const session::FamilyOps& ops = *families[data[0] % families.size()];
     datafiles::DataFileContext context;
-    context.family = kFamilies[data[0] % 3];
+    context.part = ops.dataFile;
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
@@ -31,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzsupport::Setup().file = file;
 
     DirtyKeys().clear();
-    const std::string before = fuzzsupport::Snapshot(context.family);
+    const std::string before = fuzzsupport::Snapshot(ops.family);
     if (!datafiles::LoadDataFile(context))
-        Check(fuzzsupport::Snapshot(context.family) == before, "a refused file changes nothing");
+        Check(fuzzsupport::Snapshot(ops.family) == before, "a refused file changes nothing");
     DirtyKeys().clear();
     fuzzsupport::ForgetLog();
     return 0;

@@ -98,8 +98,7 @@ void FillFamilies() {
     ForgetLog();
 }
 
-std::string Snapshot(datafiles::Family family) {
-    using datafiles::Family;
+std::string Snapshot(Family family) {
     const bool all = family == Family::None;
     std::string out;
     if (all || family == Family::EV48400C) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/family.h"
 #include "core/prompter.h"
 #include "datafiles/tuning_layout.h"
 
@@ -49,6 +50,6 @@ void FillFamilies();
 
 // Everything a refused input must leave alone: the stored values of the family (of all three when none
 // is named), the Tercel identity and the set of changed keys.
-std::string Snapshot(datafiles::Family family = datafiles::Family::None);
+std::string Snapshot(Family family = Family::None);
 
 }  // namespace fuzzsupport

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/cards/tuning_edit.h"
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "datafiles/tuning_layout.h"
 #include "fuzz/fuzz_support.h"
+#include "session/family_table.h"
+#include "session/tuning_edit.h"
 
 namespace {
 
-using datafiles::Family;
 using fuzzsupport::Check;
 
 struct Target {
@@ -26,11 +26,11 @@ struct Target {
 
 std::vector<Target> AllLists() {
     std::vector<Target> targets;
-    for (const Family family : {Family::EV48400C, Family::FJ, Family::Tercel})
-        for (const auto& tab : datafiles::TuningLayout(family))
+    for (const session::FamilyOps* ops : session::Families())
+        for (const auto& tab : ops->layout())
             for (const EntryList* list : datafiles::SectionLists(tab.sections))
                 // The registry hands out the lists it owns; edits change them in place.
-                if (list && !list->empty()) targets.push_back({family, const_cast<EntryList*>(list)});
+                if (list && !list->empty()) targets.push_back({ops->family, const_cast<EntryList*>(list)});
     return targets;
 }
 
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (throughEditor) {
         const ParamEntry entry = (*target.list)[index];
         const std::wstring opened = text::Utf8ToWide(entry.getter(entry.owner));
-        const auto result = app::CommitEdit(target.family, entry, text::Utf8ToWide(typed), opened);
-        if (result.outcome != app::EditOutcome::Stored && fuzzsupport::Snapshot(target.family) != before) {
+        const auto result = session::CommitEdit(target.family, entry, text::Utf8ToWide(typed), opened);
+        if (result.outcome != session::EditOutcome::Stored && fuzzsupport::Snapshot(target.family) != before) {
             std::fprintf(stderr, "%s = '%s': %s\n", text::WideToUtf8(entry.key).c_str(), typed.c_str(),
                          result.reason.c_str());
             fuzzsupport::Fail("a refused edit changes nothing");

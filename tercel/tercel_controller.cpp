@@ -154,10 +154,11 @@ bool TercelController::LoadBackup(const std::filesystem::path& file) {
     return true;
 }
 
-std::vector<const EntryList*> TuningPageLists() {
-    return {&List(kSpeedLimitList), ShownAccelerationList(), &List(kCurrentLimitList),
-            &List(kIdentityList),   &List(kDriveInfoList),   &List(kConfigList),
-            &List(kVehicleList),    &List(kMotorSpeedList)};
+bool TercelController::ReadRegister(uint16_t address) {
+    const Frame answer = Exchange(BuildReadFrame(address), kReadAnswerLength);
+    if (answer.size() < kReadAnswerLength || !ValidateResponse(answer)) return false;
+    Registers()[address] = static_cast<uint16_t>(answer[2] | answer[3] << 8);
+    return true;
 }
 
 }  // namespace Tercel

@@ -25,6 +25,9 @@ public:
     // Every block in turn, with a status text for each. Registers that do not answer keep their values,
     // so the read always succeeds.
     bool ReadAll();
+    // One register read again into the register map. True when the controller answered and the
+    // answer checked out; otherwise the register keeps its value.
+    bool ReadRegister(uint16_t address);
     // Sends each dirty register in ascending key order, then empties DirtyKeys. Answers are only logged.
     bool WriteDirtyRegisters();
     // After an edit of the motor's maximum speed, brings the forward speed down to it. True when the
@@ -39,9 +42,5 @@ public:
     // changes.
     bool LoadBackup(const std::filesystem::path& file);
 };
-
-// The family's lists in the order the tuning page shows them (the acceleration list of the mode the
-// controller holds), read-only ones included.
-std::vector<const EntryList*> TuningPageLists();
 
 }  // namespace Tercel

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/resource_ids.h"
 #include "core/text.h"
+#include "session/session.h"
 
 namespace app {
 
@@ -15,8 +16,7 @@ constexpr int kPictureBottom = 125;
 
 }  // namespace
 
-CommPortSelectCard::CommPortSelectCard(HWND parent, FamilyDrivers& drivers)
-    : parent_(parent), model_(drivers, SerialPort::Instance()) {
+CommPortSelectCard::CommPortSelectCard(HWND parent) : parent_(parent), model_(SerialPort::Instance()) {
     model_.AttachView(this);
 }
 
@@ -43,7 +43,7 @@ void CommPortSelectCard::CreateControls(const Rect& content) {
     if (portList_) SendMessageW(portList_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
     refresh_ = CreateChild(parent_, L"BUTTON", L"Refresh", WS_TABSTOP | BS_PUSHBUTTON,
                            Rect{left + 295, top + 330, left + 395, top + 360}, kIdRefreshPorts);
-    connect_ = CreateChild(parent_, L"BUTTON", App().connected ? L"Disconnect" : L"Connect",
+    connect_ = CreateChild(parent_, L"BUTTON", session::Current().connected ? L"Disconnect" : L"Connect",
                            WS_TABSTOP | BS_DEFPUSHBUTTON | WS_DISABLED,
                            Rect{left + 405, top + 330, left + 505, top + 360}, kIdConnect);
     help_ =

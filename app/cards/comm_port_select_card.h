@@ -18,7 +18,7 @@ inline constexpr int kIdRefreshPorts = 1302;
 
 class CommPortSelectCard final : public CardBase, private ConnectionView {
 public:
-    CommPortSelectCard(HWND parent, FamilyDrivers& drivers);
+    explicit CommPortSelectCard(HWND parent);
     ~CommPortSelectCard() override;
 
     std::string GetTitle() const override { return "Communications"; }

@@ -1,17 +1,17 @@
 #include "app/cards/connection_model.h"
 
-#include "app/app_ids.h"
-#include "app/app_state.h"
 #include "core/log.h"
-#include "core/param_registry.h"
 #include "core/prompter.h"
+#include "session/family_table.h"
+#include "session/probe.h"
+#include "session/session.h"
 
 namespace app {
 
 namespace {
 
+// Long enough to read the probe's last status.
 constexpr uint32_t kStepPauseMs = 1000;
-constexpr const char* kFailedToIdentify = "Failed to Identify controller";
 
 }  // namespace
 
@@ -34,24 +34,10 @@ const std::string& ConnectionHelpRtf() {
     return rtf;
 }
 
-uint32_t FamilyEventCode(Family family) {
-    switch (family) {
-        case Family::Fj:
-            return kFamilyCodeFj;
-        case Family::Ev48400c:
-            return kFamilyCodeEv48400c;
-        case Family::Tercel:
-            return kFamilyCodeTercel;
-        case Family::None:
-            break;
-    }
-    return 0;
-}
-
 void ConnectionModel::OnControlsCreated() {
-    view_->SetStatusText1(App().connected ? L"Connected" : L"Not Connected");
+    view_->SetStatusText1(session::Current().connected ? L"Connected" : L"Not Connected");
     RefreshPorts();
-    view_->EnablePortList(!App().connected);
+    view_->EnablePortList(!session::Current().connected);
 }
 
 void ConnectionModel::RefreshPorts() {
@@ -64,7 +50,7 @@ void ConnectionModel::RefreshPorts() {
 
 // Pulling the cable empties the list; the user must still be able to disconnect.
 void ConnectionModel::UpdateConnectButton() {
-    if (App().connected) {
+    if (session::Current().connected) {
         view_->SetConnectButton(true, true);
     } else {
         view_->SetConnectButton(choice_.CanConnect(), false);
@@ -73,8 +59,8 @@ void ConnectionModel::UpdateConnectButton() {
 
 void ConnectionModel::ConnectOrDisconnect() {
     if (!view_) return;
-    ReloadSettings();
-    if (App().connected) {
+    session::ReloadSettings();
+    if (session::Current().connected) {
         Disconnect();
     } else {
         Connect();
@@ -83,96 +69,44 @@ void ConnectionModel::ConnectOrDisconnect() {
 }
 
 void ConnectionModel::Disconnect() {
-    AppState& state = App();
-    port_.Close();
-    state.connected = false;
-    state.ClearFamilyFlags();
-    DirtyKeys().clear();
-    state.controllerName.clear();
+    const uint32_t eventCode = session::Ops(session::ConnectedFamily()).eventCode;
+    session::EndConnection();
     view_->SetStatusText1(L"Not Connected");
     SetStatus(std::wstring());
     view_->SetConnectButton(choice_.CanConnect(), false);
     view_->EnablePortList(true);
     view_->ReleasePicture();
-    view_->PostConnectionEvent(state.familyEventCode, false);
+    view_->PostConnectionEvent(eventCode, false);
 }
 
 void ConnectionModel::Connect() {
-    AppState& state = App();
     view_->SetStatusText1(L"Not Connected");
     const int selection = view_->CurrentSelection();
     std::string portName;
     if (selection >= 0 && static_cast<size_t>(selection) < choice_.ports.size()) {
         portName = choice_.ports[static_cast<size_t>(selection)].port;
     }
-    std::shared_ptr<ControllerInterface> driver = ProbeController(portName);
-    if (driver) {
-        const Family family = drivers_.FamilyOf(*driver);
+    session::ProbeOptions options;
+    options.makeDriver = makeDriver_;
+    options.portOpened = [this] {
+        view_->EnablePortList(false);
+        view_->SetConnectButton(true, true);
+    };
+    view_->BeginWait();
+    const session::ProbeResult result =
+        session::Connect(port_, portName, session::ProbeOrder(session::Current().settings), options);
+    view_->EndWait();
+    if (result.family != Family::None) {
         view_->SetStatusText1(L"Connected");
-        state.fjConnected = family == Family::Fj;
-        state.ev48400cConnected = family == Family::Ev48400c;
-        state.tercelConnected = family == Family::Tercel;
-        state.familyEventCode = FamilyEventCode(family);
-        state.controllerName = driver->GetName();
-        driver.reset();
-        // What was edited for the previous controller must never be written to this one.
-        DirtyKeys().clear();
-        SetStatus("Detected Controller: " + state.controllerName);
         view_->ReleasePicture();
         view_->Repaint();
         Pause(kStepPauseMs);
-        view_->PostConnectionEvent(state.familyEventCode, true);
+        view_->PostConnectionEvent(session::Ops(result.family).eventCode, true);
         return;
     }
-    if (port_.IsOpen()) port_.Close();
-    SetStatus(kFailedToIdentify);
     Pause(kStepPauseMs);
     view_->EnablePortList(true);
-    state.connected = false;
     view_->SetConnectButton(choice_.CanConnect(), false);
-}
-
-std::shared_ptr<ControllerInterface> ConnectionModel::ProbeController(const std::string& portName) {
-    AppState& state = App();
-    view_->BeginWait();
-    std::vector<Family> candidates;
-    if (state.settings.probeFj) candidates.push_back(Family::Fj);
-    if (state.settings.probeEv48400c) candidates.push_back(Family::Ev48400c);
-    if (state.settings.probeTercel) candidates.push_back(Family::Tercel);
-
-    std::shared_ptr<ControllerInterface> result;
-    for (const Family family : candidates) {
-        std::shared_ptr<ControllerInterface> driver = drivers_.Make(family);
-        if (!driver) continue;
-        const std::string name = driver->GetName();
-        if (!port_.Open(portName, driver->GetBaudRate())) {
-            SetStatus("Failed to connect to " + portName);
-            state.connected = false;
-        } else {
-            state.connected = true;
-            view_->EnablePortList(false);
-            view_->SetConnectButton(true, true);
-            SetStatus(portName);
-            Pause(kStepPauseMs);
-            SetStatus("Probing Controller for " + name);
-            Pause(kStepPauseMs);
-            state.ClearFamilyFlags();
-            if (driver->Identify()) {
-                result = std::move(driver);
-                break;
-            }
-            Pause(kStepPauseMs);
-            SetStatus("Controller not responding for " + name);
-            Pause(kStepPauseMs);
-            SetStatus("Closing port " + portName);
-            port_.Close();
-            state.connected = false;
-            Pause(kStepPauseMs);
-        }
-        if (port_.IsOpen()) port_.Close();
-    }
-    view_->EndWait();
-    return result;
 }
 
 }  // namespace app

@@ -10,22 +10,14 @@
 #include <vector>
 
 #include "core/controller_interface.h"
+#include "core/family.h"
 #include "serial/port_list.h"
 #include "serial/serial_port.h"
 
 namespace app {
 
-enum class Family { None, Fj, Ev48400c, Tercel };
-
-// The three families' drivers. The Windows program supplies the real ones; nothing here knows them.
-class FamilyDrivers {
-public:
-    virtual ~FamilyDrivers() = default;
-    // A fresh driver; drivers keep nothing between operations.
-    virtual std::shared_ptr<ControllerInterface> Make(Family family) = 0;
-    // The family of a driver, by its class.
-    virtual Family FamilyOf(const ControllerInterface& driver) = 0;
-};
+// A fresh driver of the family; the family table's when none is given (tests give fakes).
+using DriverMaker = std::function<std::shared_ptr<ControllerInterface>(Family)>;
 
 // What the model asks of the page's controls and of the main window.
 class ConnectionView {
@@ -45,15 +37,13 @@ public:
     virtual void EndWait() = 0;
 };
 
-uint32_t FamilyEventCode(Family family);
-
 // The page's help: two bullet paragraphs in Calibri 12 pt, as an RTF document.
 const std::string& ConnectionHelpRtf();
 
 class ConnectionModel {
 public:
-    ConnectionModel(FamilyDrivers& drivers, SerialPort& port, PortLister listPorts = ListSerialPorts)
-        : drivers_(drivers), port_(port), listPorts_(std::move(listPorts)) {}
+    explicit ConnectionModel(SerialPort& port, PortLister listPorts = ListSerialPorts, DriverMaker makeDriver = {})
+        : port_(port), listPorts_(std::move(listPorts)), makeDriver_(std::move(makeDriver)) {}
 
     void AttachView(ConnectionView* view) { view_ = view; }
 
@@ -62,9 +52,6 @@ public:
     void OnControlsCreated();
     void RefreshPorts();
     void ConnectOrDisconnect();
-    // The identified driver with the port still open, or none with the port closed.
-    std::shared_ptr<ControllerInterface> ProbeController(const std::string& portName);
-
     const std::vector<SerialPortInfo>& Ports() const { return choice_.ports; }
     int Selected() const { return choice_.selected; }
 
@@ -73,9 +60,9 @@ private:
     void Disconnect();
     void UpdateConnectButton();
 
-    FamilyDrivers& drivers_;
     SerialPort& port_;
     PortLister listPorts_;
+    DriverMaker makeDriver_;
     ConnectionView* view_ = nullptr;
     PortChoice choice_;
 };

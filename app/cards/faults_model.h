@@ -4,23 +4,23 @@
 
 #include <string>
 
-#include "app/cards/fault_rows.h"
-#include "datafiles/tuning_layout.h"
+#include "core/family.h"
+#include "session/fault_rows.h"
 
 namespace app {
 
 inline constexpr int kIdClearHistoricalFaults = 1800;
 
 struct FaultsPage {
-    datafiles::Family family = datafiles::Family::None;
+    Family family = Family::None;
     std::wstring statusText;  // empty when no controller is connected
     int pictureId = 0;        // 0 when there is no picture
-    FaultRows rows;
+    session::FaultRows rows;
     std::wstring legend;  // the FJ fault levels, one per line; empty for the other families
     bool clearEnabled = false;
 };
 
 // The page for the connected controller, from what the family's driver has already read.
-FaultsPage BuildFaultsPage(const FaultDescriber& describe);
+FaultsPage BuildFaultsPage(const session::FaultDescriber& describe);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
+#include "session/session.h"
 #include "core/log.h"
 #include "core/text.h"
 
@@ -29,7 +30,7 @@ constexpr BoxKind kBoxes[] = {
 
 void SettingsModel::Open() {
     boxes_.clear();
-    const Settings& settings = App().settings;
+    const Settings& settings = session::Current().settings;
     for (const auto& kind : kBoxes) {
         if (kind.optional && !(settings.*kind.flag)) continue;
         boxes_.push_back(Box{kind.id, kind.label, kind.top, kind.flag, false});
@@ -51,13 +52,13 @@ void SettingsModel::SetChecked(int id, bool checked) {
 }
 
 void SettingsModel::ResetChecks() {
-    for (auto& box : boxes_) box.checked = App().settings.*box.flag;
+    for (auto& box : boxes_) box.checked = session::Current().settings.*box.flag;
 }
 
 void SettingsModel::Save() {
     // Without its boxes the page would switch every family off.
     if (boxes_.empty()) return;
-    AppState& state = App();
+    session::Session& state = session::Current();
     for (const auto& kind : kBoxes) {
         const Box* box = Find(kind.id);
         state.settings.*kind.flag = box && box->checked;

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "session/settings.h"
 
 namespace app {
+
+using session::Settings;
 
 class SettingsModel {
 public:

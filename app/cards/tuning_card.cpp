@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
+#include "session/session.h"
 #include "app/main_window.h"
 #include "core/host.h"
 
@@ -60,7 +61,7 @@ size_t IndexOf(TuningTab tab) {
 }
 
 std::filesystem::path ProgramDirectory() {
-    const auto& settings = App().settingsPath;
+    const auto& settings = session::Current().settingsPath;
     if (!settings.empty()) return settings.parent_path();
     return host::ExecutableDirectory().value_or(std::filesystem::path());
 }

@@ -1,20 +1,20 @@
 #include "app/cards/tuning_model.h"
 
 #include "app/app_ids.h"
-#include "app/app_state.h"
-#include "app/cards/connected_family.h"
-#include "app/cards/tuning_actions.h"
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "core/prompter.h"
 #include "datafiles/data_file.h"
+#include "session/family_table.h"
+#include "session/session.h"
+#include "session/tuning_actions.h"
 
 namespace app {
 
 namespace {
 
-using datafiles::Family;
 using datafiles::TuningTab;
+using session::ConnectedFamily;
 
 bool Confirmed(std::wstring_view text) {
     return CurrentPrompter().Confirm(std::wstring(text), std::wstring(kWarningTitle));
@@ -27,11 +27,11 @@ bool HasUnwrittenChanges() {
 }  // namespace
 
 std::wstring TuningModel::StatusText() const {
-    return ConnectedControllerBanner().statusText;
+    return session::Ops(ConnectedFamily()).banner().statusText;
 }
 
 int TuningModel::PictureId() const {
-    return ConnectedControllerBanner().pictureId;
+    return session::Ops(ConnectedFamily()).banner().pictureId;
 }
 
 void TuningModel::OnControlsCreated() {
@@ -166,7 +166,7 @@ void TuningModel::CommitEdit(const std::wstring& typed) {
     const ParamEntry* entry = registry_.EditableEntry(line.tag);
     if (entry && !stale_) {
         const std::wstring text = typed.substr(0, kMaxEditLength);
-        const EditResult result = app::CommitEdit(family_, *entry, text, openedWith_);
+        const EditResult result = session::CommitEdit(family_, *entry, text, openedWith_);
         if (result.outcome == EditOutcome::Refused) {
             CurrentPrompter().ShowMessage(std::wstring(kRefusalText), std::wstring(kRefusalTitle),
                                           MessageIcon::Error);
@@ -203,7 +203,7 @@ void TuningModel::Load() {
     if (!Confirmed(kLoadWarning)) return;
     if (HasUnwrittenChanges() && !Confirmed(kLoadUnwrittenWarning)) return;
     datafiles::DataFileContext context;
-    context.family = ConnectedFamily();
+    context.part = session::Ops(ConnectedFamily()).dataFile;
     context.executableDirectory = executableDirectory_;
     if (datafiles::LoadDataFile(context)) ExpectRebuild();
 }
@@ -212,7 +212,7 @@ void TuningModel::Save() {
     EndEdit();
     if (HasUnwrittenChanges() && !Confirmed(kSaveUnwrittenWarning)) return;
     datafiles::DataFileContext context;
-    context.family = ConnectedFamily();
+    context.part = session::Ops(ConnectedFamily()).dataFile;
     context.executableDirectory = executableDirectory_;
     datafiles::SaveBackup(context);
 }
@@ -221,7 +221,7 @@ void TuningModel::Reset() {
     EndEdit();
     if (HasUnwrittenChanges() && !Confirmed(kResetUnwrittenWarning)) return;
     if (view_) view_->BeginWait();
-    ReadEverything(ConnectedFamily());
+    session::ReadEverything(ConnectedFamily());
     if (view_) view_->EndWait();
     ExpectRebuild();
 }
@@ -234,7 +234,7 @@ void TuningModel::Write() {
     }
     if (!Confirmed(kWriteWarning)) return;
     if (view_) view_->BeginWait();
-    WritePendingChanges(ConnectedFamily());
+    session::WritePendingChanges(ConnectedFamily());
     if (view_) view_->EndWait();
     ExpectRebuild();
 }

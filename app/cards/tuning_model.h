@@ -9,11 +9,28 @@
 #include <string>
 #include <vector>
 
-#include "app/cards/tuning_edit.h"
-#include "app/cards/tuning_rows.h"
+#include "core/family.h"
 #include "datafiles/tuning_layout.h"
+#include "session/tuning_edit.h"
+#include "session/tuning_rows.h"
 
 namespace app {
+
+// The rows, cells and edit commit the page shares with the command line.
+using session::CellsOf;
+using session::CurrentText;
+using session::EditOutcome;
+using session::EditResult;
+using session::IsEditableTab;
+using session::kHeadingRowTag;
+using session::kReadOnlyRowTag;
+using session::kRefusalText;
+using session::kRefusalTitle;
+using session::kTuningColumns;
+using session::RowCells;
+using session::RowRegistry;
+using session::TabIndex;
+using session::TuningRow;
 
 inline constexpr int kIdTabTuning = 1400;
 inline constexpr int kIdTabInfo = 1402;
@@ -106,7 +123,7 @@ public:
     void RefreshValues(datafiles::TuningTab tab);
     void SelectTab(datafiles::TuningTab tab);
     datafiles::TuningTab CurrentTab() const { return currentTab_; }
-    datafiles::Family CurrentFamily() const { return family_; }
+    Family CurrentFamily() const { return family_; }
 
     const std::vector<ShownRow>& Rows(datafiles::TuningTab tab) const;
     CellLook LookOf(datafiles::TuningTab tab, size_t row, int column) const;
@@ -135,7 +152,7 @@ private:
 
     std::filesystem::path executableDirectory_;
     TuningView* view_ = nullptr;
-    datafiles::Family family_ = datafiles::Family::None;
+    Family family_ = Family::None;
     RowRegistry registry_;
     std::array<std::vector<ShownRow>, 4> rows_;
     datafiles::TuningTab currentTab_ = datafiles::TuningTab::Tuning;

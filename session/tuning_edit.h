@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "core/param_entry.h"
-#include "datafiles/tuning_layout.h"
+#include "core/family.h"
 
-namespace app {
+namespace session {
 
 enum class EditOutcome {
     Unchanged,  // the text the editor opened with: nothing is stored, marked or refreshed
@@ -30,11 +30,11 @@ inline constexpr std::wstring_view kRefusalText = L"Value out of range";
 // "{key} is dirty", adds the key to DirtyKeys and asks the family's after-edit rule about the key.
 // openedWith is the text the editor was filled with; committing it unchanged does nothing. A maximum
 // or setter that throws refuses the value and leaves the stored value and DirtyKeys as they were.
-EditResult CommitEdit(datafiles::Family family, const ParamEntry& entry, const std::wstring& typed,
+EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring& typed,
                       const std::wstring& openedWith);
 
 // The family's rule after an entry was stored: EV48-400-C and Tercel may change dependent values.
 // True when the shown values must be refreshed.
-bool ApplyAfterEditRule(datafiles::Family family, const std::wstring& key);
+bool ApplyAfterEditRule(Family family, const std::wstring& key);
 
-}  // namespace app
+}  // namespace session

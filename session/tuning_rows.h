@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "core/param_entry.h"
+#include "core/family.h"
 #include "datafiles/tuning_layout.h"
 
-namespace app {
+namespace session {
 
 inline constexpr int32_t kHeadingRowTag = -555;
 inline constexpr int32_t kReadOnlyRowTag = -666;
@@ -56,7 +57,7 @@ class RowRegistry {
 public:
     // Empties everything and takes the family's layout afresh: Tercel's acceleration heading follows
     // the mode the controller holds.
-    void Rebuild(datafiles::Family family);
+    void Rebuild(Family family);
     void Clear();
 
     const std::vector<TuningRow>& Rows(datafiles::TuningTab tab) const;
@@ -74,6 +75,6 @@ bool IsEditableTab(datafiles::TuningTab tab);
 
 // An entry of the family's tuning layout by key or, failing that, by label; none when neither
 // matches. Labels compare exactly; keys too.
-const ParamEntry* FindEntry(datafiles::Family family, const std::wstring& name);
+const ParamEntry* FindEntry(Family family, const std::wstring& name);
 
-}  // namespace app
+}  // namespace session

@@ -1,12 +1,11 @@
-#include "app/cards/tuning_edit.h"
+#include "session/tuning_edit.h"
 
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "core/text.h"
-#include "ev48400c/ev48400c_driver.h"
-#include "tercel/tercel_controller.h"
+#include "session/family_table.h"
 
-namespace app {
+namespace session {
 
 namespace {
 
@@ -17,20 +16,11 @@ EditResult Refuse(const ParamEntry& entry, std::string reason) {
 
 }  // namespace
 
-bool ApplyAfterEditRule(datafiles::Family family, const std::wstring& key) {
-    switch (family) {
-        case datafiles::Family::EV48400C:
-            return EV48400C::EV48400C().OnParamEdited(key);
-        case datafiles::Family::Tercel:
-            return Tercel::TercelController().OnParamEdited(key);
-        case datafiles::Family::FJ:
-        case datafiles::Family::None:
-            return false;
-    }
-    return false;
+bool ApplyAfterEditRule(Family family, const std::wstring& key) {
+    return Ops(family).afterEdit(key);
 }
 
-EditResult CommitEdit(datafiles::Family family, const ParamEntry& entry, const std::wstring& typed,
+EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring& typed,
                       const std::wstring& openedWith) {
     // The editor opens with the shown text: an enumeration's name or a rounded value would not read
     // back as what the controller holds, so committing it untouched must not store anything.
@@ -68,4 +58,4 @@ EditResult CommitEdit(datafiles::Family family, const ParamEntry& entry, const s
     return result;
 }
 
-}  // namespace app
+}  // namespace session

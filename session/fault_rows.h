@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/tuning_layout.h"
+#include "core/family.h"
 
-namespace app {
+namespace session {
 
 struct FaultColumn {
     std::wstring title;
@@ -24,19 +24,21 @@ struct FaultTable {
 struct FaultRows {
     FaultTable current;
     FaultTable historical;
+    std::vector<std::wstring> legend;  // what the fault levels mean, one line each; empty when none
 };
 
 // The description of an FJ fault code (the error-code file's first text column); empty when unknown.
 using FaultDescriber = std::function<std::string(int32_t code)>;
 
 // EV48-400-C: the fault-list entries whose value is exactly "1". FJ: the records whose level is not 0,
-// numbered by their table position. Tercel: its columns and no rows. None: no columns.
-FaultRows BuildFaultRows(datafiles::Family family, const FaultDescriber& describe);
+// numbered by their table position, with the legend of its levels. Tercel: its columns and no rows.
+// None: no columns.
+FaultRows BuildFaultRows(Family family, const FaultDescriber& describe);
 
 // Descriptions from the FJ error-code file beside the program.
 FaultDescriber FjErrorCodeFileDescriber();
 
-// The legend of the FJ fault levels, one line each; shown only for FJ.
+// The legend of the FJ fault levels, one line each.
 const std::vector<std::wstring>& FjFaultLegendLines();
 
-}  // namespace app
+}  // namespace session

@@ -1,8 +1,9 @@
-#include "app/cards/tuning_rows.h"
+#include "session/tuning_rows.h"
 
 #include "core/text.h"
+#include "session/family_table.h"
 
-namespace app {
+namespace session {
 
 using datafiles::TuningTab;
 
@@ -80,9 +81,9 @@ void RowRegistry::Clear() {
     for (auto& rows : rows_) rows.clear();
 }
 
-void RowRegistry::Rebuild(datafiles::Family family) {
+void RowRegistry::Rebuild(Family family) {
     Clear();
-    for (const datafiles::TabLayout& tab : datafiles::TuningLayout(family)) {
+    for (const datafiles::TabLayout& tab : Ops(family).layout()) {
         auto& rows = rows_[TabIndex(tab.tab)];
         for (const datafiles::LayoutSection& section : tab.sections) {
             rows.push_back(TuningRow{kHeadingRowTag, text::Utf8ToWide(section.heading), nullptr});
@@ -108,9 +109,9 @@ const ParamEntry* RowRegistry::EditableEntry(int32_t tag) const {
     return entry->readOnly ? nullptr : entry;
 }
 
-const ParamEntry* FindEntry(datafiles::Family family, const std::wstring& name) {
+const ParamEntry* FindEntry(Family family, const std::wstring& name) {
     const ParamEntry* byLabel = nullptr;
-    for (const datafiles::TabLayout& tab : datafiles::TuningLayout(family)) {
+    for (const datafiles::TabLayout& tab : Ops(family).layout()) {
         for (const EntryList* list : datafiles::SectionLists(tab.sections)) {
             if (!list) continue;
             for (const ParamEntry& entry : *list) {
@@ -122,4 +123,4 @@ const ParamEntry* FindEntry(datafiles::Family family, const std::wstring& name) 
     return byLabel;
 }
 
-}  // namespace app
+}  // namespace session

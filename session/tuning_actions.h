@@ -2,18 +2,18 @@
 // adds its warnings and wait cursor; the command line calls them directly.
 #pragma once
 
-#include "datafiles/tuning_layout.h"
+#include "core/family.h"
 
-namespace app {
+namespace session {
 
 // Reads every group of the connected family again and empties DirtyKeys. True when the controller
 // answered every read.
-bool ReadEverything(datafiles::Family family);
+bool ReadEverything(Family family);
 
 // Writes the pending changes the family's way and empties DirtyKeys: EV48-400-C writes its tunable
 // groups in order with a pause after each and reads everything back; FJ sends the changed
 // parameters; Tercel the dirty registers. True when the controller confirmed every write. Logs
 // "ERROR: Unknown Controller" for no family.
-bool WritePendingChanges(datafiles::Family family);
+bool WritePendingChanges(Family family);
 
-}  // namespace app
+}  // namespace session

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace app {
+namespace session {
 
 inline constexpr const char* kSettingsFileName = "Vantrel-Settings.ini";
 inline constexpr const char* kSettingsSection = "Probe";
@@ -29,4 +29,4 @@ bool ReadSettingsFile(const std::filesystem::path& file, Settings& settings);
 // Failures are not reported: the caller says where it saved either way.
 void WriteSettingsFile(const std::filesystem::path& file, const Settings& settings);
 
-}  // namespace app
+}  // namespace session

@@ -1,11 +1,11 @@
-#include "app/settings.h"
+#include "session/settings.h"
 
 #include <system_error>
 
 #include "core/ini_file.h"
 #include "core/text.h"
 
-namespace app {
+namespace session {
 
 namespace {
 
@@ -64,4 +64,4 @@ void WriteSettingsFile(const std::filesystem::path& file, const Settings& settin
     }
 }
 
-}  // namespace app
+}  // namespace session

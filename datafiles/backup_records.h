@@ -1,0 +1,39 @@
+// The records of a backup, deciphered and checked once, by their family's frame check. Loading a
+// backup, the command line's load and its inspect all go through this, so none of them can take a
+// record another refuses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+
+namespace datafiles {
+
+struct RecordSetting {
+    std::string label;
+    std::string value;
+};
+
+struct DataRecord {
+    std::string section;
+    std::string key;
+    std::vector<uint8_t> frame;
+    std::string target;                  // an address or a group; only when described
+    std::string value;                   // a register's value; only when described
+    std::vector<RecordSetting> settings;  // a group sets several values; only when described
+    std::string damage;                  // why the record cannot be used; empty when it can
+};
+
+// Each family's records. With describe, the target and values are filled in as well; describing an
+// EV48-400-C group goes through the family's process-wide messages, so it is only for files looked at
+// without a controller (the store is emptied before and after).
+std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool describe);
+std::vector<DataRecord> FjRecords(const IniDocument& document, bool describe);
+std::vector<DataRecord> TercelRecords(const IniDocument& document, bool describe);
+
+// The first damaged record, or none.
+const DataRecord* FirstDamaged(const std::vector<DataRecord>& records);
+
+}  // namespace datafiles

@@ -1,0 +1,65 @@
+// The FJ entry of the family table.
+#include "core/text.h"
+#include "fj/fault_records.h"
+#include "fj/fj_controller.h"
+#include "fj/packet_codec.h"
+#include "fj/parameter_table.h"
+#include "fj/raw_frame.h"
+#include "session/family_table.h"
+
+namespace session {
+
+namespace {
+
+std::wstring Number(uint32_t value) {
+    return std::to_wstring(value);
+}
+
+FaultRows FjFaultRows(const FaultDescriber& describe) {
+    FaultRows rows;
+    rows.current.columns = {{L"#", 30}, {L"Code", 50}, {L"Level", 50}, {L"Data", 50}, {L"Description", 270}};
+    rows.historical.columns = {{L"#", 30},     {L"Code", 50}, {L"Level", 50},
+                               {L"Times", 50}, {L"Data", 50}, {L"Description", 220}};
+    const auto description = [&](uint16_t code) {
+        return describe ? text::Utf8ToWide(describe(code)) : std::wstring();
+    };
+    for (const FJ::FaultRecord& r : FJ::FaultRecords(FJ::FaultTable::Current))
+        rows.current.rows.push_back({Number(static_cast<uint32_t>(r.number)), Number(r.code), Number(r.level),
+                                     Number(r.data), description(r.code)});
+    for (const FJ::FaultRecord& r : FJ::FaultRecords(FJ::FaultTable::Historical))
+        rows.historical.rows.push_back({Number(static_cast<uint32_t>(r.number)), Number(r.code),
+                                        Number(r.level), Number(r.times), Number(r.data),
+                                        description(r.code)});
+    rows.legend = FjFaultLegendLines();
+    return rows;
+}
+
+}  // namespace
+
+const FamilyOps& FjOps() {
+    static const FamilyOps ops = {
+        Family::FJ,
+        "FJ",
+        FJ::FJController().GetBaudRate(),
+        0x800B,
+        &Settings::probeFj,
+        false,
+        [] { return std::shared_ptr<ControllerInterface>(std::make_shared<FJ::FJController>()); },
+        [] { return FJ::FJController().ReadAll(); },
+        [] { return FJ::FJController().WriteChangedParameters(); },
+        [](const std::wstring& key) {
+            const auto address = FJ::TryParseId(key);
+            return !address || FJ::FJController().ReadParameter(address->group, address->index);
+        },
+        [](const std::wstring&) { return false; },
+        datafiles::FjLayout,
+        FjFaultRows,
+        {FJ::ParseTxFrame, FJ::ParseRxFrame, FJ::FixChecksum, FJ::TransmitFrame},
+        &datafiles::kFjDataFile,
+        FJ::ResetFamily,
+        [] { return ControllerBanner{L"FJ Controller", 211}; },
+    };
+    return ops;
+}
+
+}  // namespace session

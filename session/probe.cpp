@@ -1,0 +1,98 @@
+#include "session/probe.h"
+
+#include <algorithm>
+
+#include "core/log.h"
+#include "core/prompter.h"
+#include "serial/serial_port.h"
+#include "session/family_table.h"
+#include "session/session.h"
+
+namespace session {
+
+namespace {
+
+constexpr uint32_t kReadingPauseMs = 1000;
+
+void ReadingPause(const ProbeOptions& options) {
+    if (options.readingPauses) Pause(kReadingPauseMs);
+}
+
+// The identified driver's family with the port still open, or None with the port closed.
+ProbeResult ProbeFamilies(SerialPort& serial, const std::string& port, const std::vector<Family>& order,
+                          const ProbeOptions& options) {
+    Session& session = Current();
+    ProbeResult result;
+    for (const Family family : order) {
+        const auto driver = options.makeDriver ? options.makeDriver(family) : Ops(family).makeDriver();
+        if (!driver) continue;
+        const std::string name = driver->GetName();
+        if (!serial.Open(port, driver->GetBaudRate())) {
+            SetStatus("Failed to connect to " + port);
+            session.connected = false;
+            if (options.stopWhenPortFails) break;
+            continue;
+        }
+        result.portOpened = true;
+        session.connected = true;
+        if (options.portOpened) options.portOpened();
+        SetStatus(port);
+        ReadingPause(options);
+        SetStatus("Probing Controller for " + name);
+        ReadingPause(options);
+        ResetFamilies();
+        if (driver->Identify()) {
+            result.family = family;
+            result.controllerName = name;
+            return result;
+        }
+        ReadingPause(options);
+        SetStatus("Controller not responding for " + name);
+        ReadingPause(options);
+        SetStatus("Closing port " + port);
+        serial.Close();
+        session.connected = false;
+        ReadingPause(options);
+    }
+    if (serial.IsOpen()) serial.Close();
+    return result;
+}
+
+}  // namespace
+
+std::vector<Family> ProbeOrder(const Settings& settings) {
+    std::vector<Family> order;
+    for (const FamilyOps* ops : Families())
+        if (settings.*(ops->probeSetting)) order.push_back(ops->family);
+    return order;
+}
+
+std::vector<Family> ProbeOrder(const std::vector<Family>& chosen) {
+    std::vector<Family> order;
+    for (const FamilyOps* ops : Families())
+        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), ops->family) != chosen.end())
+            order.push_back(ops->family);
+    return order;
+}
+
+ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vector<Family>& order,
+                    const ProbeOptions& options) {
+    Session& session = Current();
+    session.family = Family::None;
+    session.controllerName.clear();
+    ProbeResult result = ProbeFamilies(serial, port, order, options);
+    if (result.family == Family::None) {
+        ResetFamilies();
+        session.connected = false;
+        SetStatus("Failed to Identify controller");
+        return result;
+    }
+    session.connected = true;
+    session.family = result.family;
+    session.port = port;
+    session.controllerName = result.controllerName;
+    SetStatus("Detected Controller: " + result.controllerName);
+    return result;
+}
+
+}  // namespace session

@@ -1,0 +1,33 @@
+#include "session/session.h"
+
+#include "core/param_registry.h"
+#include "serial/serial_port.h"
+#include "session/family_table.h"
+
+namespace session {
+
+Session& Current() {
+    static Session session;
+    return session;
+}
+
+void ReloadSettings() {
+    ReadSettingsFile(Current().settingsPath, Current().settings);
+}
+
+void ResetFamilies() {
+    for (const FamilyOps* ops : Families()) ops->resetState();
+    DirtyKeys().clear();
+}
+
+void EndConnection() {
+    SerialPort::Instance().Close();
+    Session& session = Current();
+    session.connected = false;
+    session.family = Family::None;
+    session.port.clear();
+    session.controllerName.clear();
+    ResetFamilies();
+}
+
+}  // namespace session
