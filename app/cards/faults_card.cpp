@@ -20,7 +20,7 @@ HWND CreateFaultList(HWND parent, const Rect& where, int id) {
     return list;
 }
 
-void FillFaultList(HWND list, const FaultTable& table) {
+void FillFaultList(HWND list, const session::FaultTable& table) {
     if (!list) return;
     ListView_DeleteAllItems(list);
     for (size_t c = 0; c < table.columns.size(); ++c) {
@@ -50,8 +50,8 @@ void FillFaultList(HWND list, const FaultTable& table) {
 
 }  // namespace
 
-FaultsCard::FaultsCard(HWND parent, FaultDescriber describe)
-    : parent_(parent), describe_(describe ? std::move(describe) : FjErrorCodeFileDescriber()) {}
+FaultsCard::FaultsCard(HWND parent, session::FaultDescriber describe)
+    : parent_(parent), describe_(describe ? std::move(describe) : session::FjErrorCodeFileDescriber()) {}
 
 FaultsCard::~FaultsCard() {
     Hide();

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/card_base.h"
-#include "app/cards/fault_rows.h"
+#include "session/fault_rows.h"
 #include "app/win32_ui.h"
 
 namespace app {
@@ -21,7 +21,7 @@ inline constexpr int kIdFaultLegend = 1803;
 class FaultsCard final : public CardBase {
 public:
     // describe: the FJ fault texts; the error-code file beside the program when empty.
-    explicit FaultsCard(HWND parent, FaultDescriber describe = {});
+    explicit FaultsCard(HWND parent, session::FaultDescriber describe = {});
     ~FaultsCard() override;
 
     std::string GetTitle() const override { return "Faults"; }
@@ -32,7 +32,7 @@ private:
     void CreateControls(const Rect& content);
 
     HWND parent_;
-    FaultDescriber describe_;
+    session::FaultDescriber describe_;
     HWND currentHeading_ = nullptr;
     HWND currentList_ = nullptr;
     HWND historicalHeading_ = nullptr;

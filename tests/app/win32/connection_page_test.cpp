@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "app/app_ids.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "app/app_state.h"
 #include "app/cards/comm_port_select_card.h"
 #include "tests/app/win32/gui_harness.h"
@@ -130,7 +132,7 @@ TEST(ConnectionPage, ConnectsToEachFamilyAndDisconnects) {
         EXPECT_THAT(gui.NavLabels(), ElementsAre("Communications", "Settings", "About Vantrel"));
         EXPECT_EQ(gui.Dashboard().CurrentKey(), app::kKeyComms);
         EXPECT_EQ(gui.StatusText1(), L"Not Connected");
-        EXPECT_FALSE(app::App().connected);
+        EXPECT_FALSE(session::Current().connected);
         EXPECT_EQ(gui.ControlText(app::kIdConnect), L"Connect");
         EXPECT_TRUE(gui.IsEnabled(app::kIdPortList));
         EXPECT_TRUE(log.Contains("COM port closed"));
@@ -152,7 +154,7 @@ TEST(ConnectionPage, WrongFamiliesAreClosedBeforeTheRightOneAnswers) {
                                           "Controller not responding for EV48-400-C", "Closing port " + port,
                                           "Probing Controller for Tercel", "Detected Controller: Tercel"}));
     EXPECT_EQ(gui.Dashboard().CurrentKey(), app::kKeyTuning);
-    EXPECT_TRUE(app::App().tercelConnected);
+    EXPECT_TRUE(session::Current().family == Family::Tercel);
     gui.Finish();
 }
 

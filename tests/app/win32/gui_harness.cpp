@@ -8,11 +8,13 @@
 #include "app/main_window.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "session/session.h"
 
 namespace testsupport {
 
 GuiHarness::GuiHarness() {
     app::App() = app::AppState{};
+    session::Current() = session::Session{};
     logdetail::Reset();
     logdetail::SetDirectoryOverride(folder_.Path());
     SetStatus(L"");
@@ -27,6 +29,7 @@ GuiHarness::~GuiHarness() {
     logdetail::SetDirectoryOverride({});
     logdetail::Reset();
     app::App() = app::AppState{};
+    session::Current() = session::Session{};
 }
 
 void GuiHarness::WriteSettingsFile(const std::string& text) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/app_ids.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "core/log.h"
@@ -136,7 +138,7 @@ TEST(MainWindow, SavingSettingsWritesTheTickedBoxes) {
     gui.Click(app::kIdProbeTercel);
     gui.Click(app::kIdSettingsSave);
     EXPECT_EQ(gui.SettingsFileText(), "[Probe]\r\nFJ=true\r\nEV48-400-C=true\r\nTercel=false\r\n");
-    EXPECT_FALSE(app::App().settings.probeTercel);
+    EXPECT_FALSE(session::Current().settings.probeTercel);
     EXPECT_EQ(gui.StatusText2(),
               L"Saved Settings to " + (gui.Folder().Path() / L"Vantrel-Settings.ini").wstring());
 }
@@ -178,12 +180,12 @@ TEST(MainWindow, ConnectionEventsAddAndRemoveTheControllerPages) {
     gui.WriteSettingsFile("[Probe]\nRXTX=true\n");
     gui.Start();
     gui.Click(app::kIdAgree);
-    gui.Post(app::kEventConnection, app::kFamilyCodeTercel, 1);
+    gui.Post(app::kEventConnection, session::Ops(Family::Tercel).eventCode, 1);
     EXPECT_THAT(gui.NavLabels(),
                 ElementsAre("Tuning", "Faults", "RX/TX", "Communications", "Settings", "About Vantrel"));
     EXPECT_EQ(gui.Dashboard().CurrentKey(), "TuningCard");
     gui.ClickNavigation("Faults");
-    gui.Post(app::kEventConnection, app::kFamilyCodeTercel, 0);
+    gui.Post(app::kEventConnection, session::Ops(Family::Tercel).eventCode, 0);
     EXPECT_THAT(gui.NavLabels(), ElementsAre("Communications", "Settings", "About Vantrel"));
     EXPECT_EQ(gui.Dashboard().CurrentKey(), "Comms");
 }
@@ -193,7 +195,7 @@ TEST(MainWindow, AnFjConnectionHasNoRxTxPage) {
     gui.WriteSettingsFile("[Probe]\nRXTX=true\n");
     gui.Start();
     gui.Click(app::kIdAgree);
-    gui.Post(app::kEventConnection, app::kFamilyCodeFj, 1);
+    gui.Post(app::kEventConnection, session::Ops(Family::FJ).eventCode, 1);
     EXPECT_THAT(gui.NavLabels(),
                 ElementsAre("Tuning", "Faults", "Communications", "Settings", "About Vantrel"));
 }
