@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class ControllerInterface {
 public:
@@ -12,4 +13,14 @@ public:
     // Makes contact and, on success, reads every group from the controller.
     virtual bool Identify() = 0;
     virtual uint32_t GetBaudRate() const = 0;
+};
+
+// What a write of the changed keys came to: the keys the controller confirmed, and those it refused
+// or never answered. The unconfirmed ones stay changed (in DirtyKeys) for the page to show and for
+// the next write.
+struct WriteOutcome {
+    std::vector<std::wstring> confirmed;
+    std::vector<std::wstring> notConfirmed;
+
+    bool AllConfirmed() const { return notConfirmed.empty(); }
 };
