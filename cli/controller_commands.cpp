@@ -14,6 +14,7 @@
 #include "datafiles/data_file.h"
 #include "serial/port_list.h"
 #include "session/fault_rows.h"
+#include "session/read_values.h"
 #include "session/family_table.h"
 #include "session/tuning_actions.h"
 #include "session/tuning_edit.h"
@@ -37,6 +38,8 @@ std::string Utf8(const std::wstring& wide) {
 void WriteJson(std::ostream& out, const Json& json) {
     out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
+
+const std::wstring kNoAnswer = L"(no answer)";
 
 // The shown value of every entry of the tuning page, by key, in page order.
 struct EntryValue {
@@ -76,19 +79,23 @@ std::vector<Change> Differences(const std::vector<EntryValue>& before, const std
     return changes;
 }
 
+std::string Names(const std::vector<std::string>& names) {
+    std::string joined;
+    for (const auto& name : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
+}
+
 int ConnectFailed(CommandIo& io, const ConnectedSession& connection) {
     return Fail(io, connection.Status(), connection.Error());
 }
-
-const std::wstring kNoAnswer = L"(no answer)";
 
 // Writes what the model holds the family's way, reads everything back and compares each changed
 // value with what the controller now reports: a controller may clamp or ignore a value and still
 // acknowledge the write.
 int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io) {
-    const bool written = session::WritePendingChanges(family);
+    const WriteOutcome written = session::WritePendingChanges(family);
     // The full read also brings back a port that the line took away during the write.
-    const bool readBack = session::ReadEverything(family);
+    const session::ReadOutcome readBack = session::ReadEverything(family);
     std::set<std::wstring> unanswered;
     for (const auto& change : changes)
         // The families' full reads keep the value of an entry that does not answer, and after an edit
@@ -101,11 +108,14 @@ int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io)
         change.readBack = unanswered.count(change.key) ? kNoAnswer : now[change.key];
         if (change.readBack != change.after) ++notTaken;
     }
-    if (!written)
+    if (!written.AllConfirmed()) {
+        std::string keys;
+        for (const auto& key : written.notConfirmed) keys += (keys.empty() ? "" : ", ") + Utf8(key);
         return Fail(io, kExitNotConfirmed,
-                    "the controller did not confirm the write: check the cable and read the values again "
-                    "with vantrel-cli read");
-    if (!readBack)
+                    "the controller did not confirm: " + keys +
+                        ": check the cable and read the values again with vantrel-cli read");
+    }
+    if (!readBack.AllRead())
         return Fail(
             io, kExitNotConfirmed,
             "the values were written but could not all be read back: check them with vantrel-cli read");
@@ -249,6 +259,7 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
     registry.Rebuild(connection.Family());
     Json entries = Json::array();
     std::vector<TableRow> rows;
+    size_t unread = 0;
     for (const TuningTab tab : kTabs) {
         const std::string tabTitle = Utf8(session::TabTitle(tab));
         std::string section;
@@ -259,29 +270,43 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
             }
             const session::RowCells cells = session::CellsOf(*row.entry);
             const bool readOnly = row.entry->readOnly || row.tag == session::kReadOnlyRowTag;
+            // Only what the controller gave in this connection is its value.
+            const auto value = session::LastRead().Of(row.entry->key);
+            if (!value) ++unread;
+            const std::string shown = value ? Utf8(*value) : Utf8(kNoAnswer);
             if (json) {
                 entries.push_back({{"tab", tabTitle},
                                    {"section", section},
                                    {"key", Utf8(row.entry->key)},
                                    {"label", Utf8(cells.label)},
-                                   {"value", Utf8(cells.current)},
+                                   {"value", value ? Json(Utf8(*value)) : Json(nullptr)},
+                                   {"read", value.has_value()},
                                    {"unit", Utf8(cells.unit)},
                                    {"min", Utf8(cells.min)},
                                    {"max", Utf8(cells.max)},
                                    {"readOnly", readOnly}});
             } else {
-                rows.push_back({tabTitle, section, Utf8(cells.label), Utf8(cells.current), Utf8(cells.unit),
+                rows.push_back({tabTitle, section, Utf8(cells.label), shown, Utf8(cells.unit),
                                 Utf8(cells.min), Utf8(cells.max), readOnly ? "yes" : ""});
             }
         }
     }
+    const std::vector<std::string> missing = session::Ops(connection.Family()).unreadGroups();
     if (json)
         WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
                             {"port", connection.Port()},
-                            {"entries", std::move(entries)}});
+                            {"entries", std::move(entries)},
+                            {"unreadGroups", missing}});
     else
         WriteTable(Out(io), {"TAB", "SECTION", "PARAMETER", "VALUE", "UNIT", "MIN", "MAX", "READ-ONLY"},
                    rows);
+    if (unread > 0)
+        return Fail(io, kExitNotConfirmed,
+                    std::to_string(unread) +
+                        " value(s) could not be read (shown as (no answer)): check the cable and read again");
+    if (!missing.empty())
+        return Fail(io, kExitNotConfirmed,
+                    "the controller did not give " + Names(missing) + ": check the cable and read again");
     return kExitSuccess;
 }
 
@@ -309,6 +334,11 @@ int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& fi
                   const std::string& customer, CommandIo& io) {
     const ConnectedSession connection(connect.port, connect.families);
     if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
+    const session::ReadOutcome state = session::ReadState(connection.Family());
+    if (!state.AllRead())
+        return Fail(io, kExitNotConfirmed,
+                    "no backup written: " + std::to_string(state.unread.size() + state.unreadGroups.size()) +
+                        " value(s) were not read from the controller; check the cable and try again");
     datafiles::DataFileContext context = ContextFor(connection.Family());
     context.customerName = customer;
     io.prompter.SetSaveFile(file);
@@ -366,6 +396,10 @@ int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& as
             return Fail(io, kExitRefused,
                         "no parameter '" + name + "' on this " + session::FamilyName(connection.Family()) +
                             " controller: vantrel-cli read --json lists every key and label");
+        if (!session::LastRead().Has(entry->key))
+            return Fail(io, kExitRefused,
+                        "'" + name + "' was not read from the controller: nothing was sent; read again with "
+                        "vantrel-cli read");
         // Every value is checked before anything is sent: one refusal sends none of them.
         const session::EditResult result =
             session::CommitEdit(connection.Family(), *entry, text::Utf8ToWide(value), session::CurrentText(*entry));

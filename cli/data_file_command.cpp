@@ -29,7 +29,7 @@ std::vector<DataRecord> ProfileRecords(const IniDocument& document, const datafi
         for (const auto& line : document.GetSectionLines(section, kSectionBuffer)) {
             const size_t equals = line.find('=');
             if (equals == std::string::npos) continue;
-            DataRecord record{section, line.substr(0, equals), {}, {}, {}, {}, {}};
+            DataRecord record{section, line.substr(0, equals), {}, {}, {}, {}, {}, {}};
             record.target = line.substr(0, equals);
             record.value = line.substr(equals + 1);
             records.push_back(std::move(record));
@@ -43,6 +43,8 @@ int InspectCommand(const std::filesystem::path& file, bool json, CommandIo& io) 
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return Fail(io, kExitRefused, "cannot read " + text::PathToUtf8(file) + ": check the file name");
+    if (const std::string tooLarge = datafiles::TooLargeProblem(file); !tooLarge.empty())
+        return Fail(io, kExitRefused, text::PathToUtf8(file) + ": " + tooLarge);
     const IniDocument document = LoadIniFile(file);
     const auto header = [&document](const char* section, const char* key) {
         return document.GetString(section, key, "", kValueBuffer);
@@ -130,6 +132,11 @@ int InspectCommand(const std::filesystem::path& file, bool json, CommandIo& io) 
         return Fail(io, kExitRefused,
                     std::to_string(damaged) + " damaged record(s) in " + text::PathToUtf8(file) +
                         ": the file cannot be loaded; use another backup");
+    if (backup) {
+        if (const std::string why = datafiles::IntegrityProblem(document, records); !why.empty())
+            return Fail(io, kExitRefused,
+                        text::PathToUtf8(file) + " is damaged: " + why + ": the file cannot be loaded; use another backup");
+    }
     return kExitSuccess;
 }
 

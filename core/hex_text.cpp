@@ -72,7 +72,12 @@ std::string FormatFrameDump(std::string_view tag, const std::vector<uint8_t>& by
 
 // Both digits of a pair must stand together: "1 2", "1G" or "-1" are refused rather than read as
 // some other number, so a damaged payload fails here instead of deciphering into a wrong frame.
-std::optional<std::vector<uint8_t>> TryFromHex(std::string_view text) {
+std::optional<std::vector<uint8_t>> TryFromHex(std::string_view text, std::string* whyNot) {
+    const auto refuse = [whyNot](const char* why) -> std::optional<std::vector<uint8_t>> {
+        Log(why);
+        if (whyNot) *whyNot = why;
+        return std::nullopt;
+    };
     std::vector<uint8_t> bytes;
     bytes.reserve(text.size() / 2);
     size_t i = 0;
@@ -80,22 +85,13 @@ std::optional<std::vector<uint8_t>> TryFromHex(std::string_view text) {
         while (i < text.size() && IsBlank(text[i])) ++i;
         if (i == text.size()) return bytes;
         const int high = DigitValue(text[i]);
-        if (high < 0) {
-            Log("Hex string contains invalid characters.");
-            return std::nullopt;
-        }
+        if (high < 0) return refuse("Hex string contains invalid characters.");
         ++i;
         size_t rest = i;
         while (rest < text.size() && IsBlank(text[rest])) ++rest;
-        if (rest == text.size()) {
-            Log("Hex string has incomplete byte pair.");
-            return std::nullopt;
-        }
+        if (rest == text.size()) return refuse("Hex string has incomplete byte pair.");
         const int low = DigitValue(text[i]);
-        if (low < 0) {
-            Log("Hex string contains invalid characters.");
-            return std::nullopt;
-        }
+        if (low < 0) return refuse("Hex string contains invalid characters.");
         ++i;
         bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }

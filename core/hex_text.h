@@ -19,7 +19,7 @@ std::string FormatFrame(std::string_view tag, const std::vector<uint8_t>& bytes)
 std::string FormatFrameDump(std::string_view tag, const std::vector<uint8_t>& bytes);
 
 // Pairs of hex digits of either case; white space between pairs is skipped. Text that is not such
-// pairs logs why and gives nothing.
-std::optional<std::vector<uint8_t>> TryFromHex(std::string_view text);
+// pairs logs why (and gives the line in whyNot) and gives nothing.
+std::optional<std::vector<uint8_t>> TryFromHex(std::string_view text, std::string* whyNot = nullptr);
 // The same, with an empty result for refused text.
 std::vector<uint8_t> FromHex(std::string_view text);

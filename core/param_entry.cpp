@@ -30,10 +30,11 @@ bool ApplyParamValue(EntryList& entries, const std::string& key, const std::stri
         return false;
     }
     if (entry->kind != ParamKind::Text) {
-        std::string whyNot;
-        const auto number = text::ParseLeadingDouble(value, &whyNot);
+        text::TypedNumberError error = text::TypedNumberError::None;
+        const auto number = text::ParseTypedNumber(value, &error);
         if (!number) {
-            Log("Invalid value for key: " + key + " -> " + whyNot);
+            Log("Invalid value for key: " + key + " -> " +
+                (error == text::TypedNumberError::DecimalComma ? "a decimal comma: use a point" : "not a number"));
             return false;
         }
         // Bounds are read the way the tuning page reads them; a bound without a number (an option

@@ -187,6 +187,47 @@ std::optional<double> ParseLeadingDouble(std::string_view s, std::string* whyNot
     return ParseLeadingDouble(WidenByChar(s), whyNot);
 }
 
+std::wstring TrimBlanks(std::wstring_view s) {
+    while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+    return std::wstring(s);
+}
+
+std::optional<double> ParseTypedNumber(std::wstring_view typed, TypedNumberError* error) {
+    const std::wstring s = TrimBlanks(typed);
+    const auto fail = [&](TypedNumberError why) -> std::optional<double> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    if (error) *error = TypedNumberError::None;
+    size_t i = 0;
+    if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) ++i;
+    size_t digits = 0;
+    size_t points = 0;
+    size_t commas = 0;
+    for (; i < s.size(); ++i) {
+        if (IsDigit(s[i])) {
+            ++digits;
+        } else if (s[i] == L'.') {
+            ++points;
+        } else if (s[i] == L',') {
+            ++commas;
+        } else {
+            return fail(TypedNumberError::NotANumber);
+        }
+    }
+    if (commas == 1 && points == 0 && digits > 0) return fail(TypedNumberError::DecimalComma);
+    if (digits == 0 || points > 1 || commas > 0) return fail(TypedNumberError::NotANumber);
+    // Only ASCII is left, so the low bytes are the text.
+    const auto number = ParseLeadingDouble(std::wstring_view(s));
+    if (!number) return fail(TypedNumberError::NotANumber);
+    return number;
+}
+
+std::optional<double> ParseTypedNumber(std::string_view typed, TypedNumberError* error) {
+    return ParseTypedNumber(std::wstring_view(WidenByChar(typed)), error);
+}
+
 int32_t CheckedScale(double value, double factor, int32_t minField, int32_t maxField) {
     const double product = value * factor;
     if (!std::isfinite(product)) throw std::out_of_range("scaled value is not a finite number");

@@ -29,6 +29,15 @@ std::wstring WidenByChar(std::string_view narrow);
 std::optional<double> ParseLeadingDouble(std::string_view text, std::string* whyNot = nullptr);
 std::optional<double> ParseLeadingDouble(std::wstring_view text, std::string* whyNot = nullptr);
 
+// A number as a person types it for an entry: blanks around it, an optional sign, ASCII digits and at
+// most one decimal point, nothing else ("2,5", "5000abc", "0x10", "1e3" and non-ASCII digits are not
+// numbers). The whole text must be the number, so the value checked is the value stored.
+enum class TypedNumberError { None, NotANumber, DecimalComma };
+std::optional<double> ParseTypedNumber(std::wstring_view text, TypedNumberError* error = nullptr);
+std::optional<double> ParseTypedNumber(std::string_view text, TypedNumberError* error = nullptr);
+// The text without the blanks around it.
+std::wstring TrimBlanks(std::wstring_view text);
+
 // value x factor, truncated toward zero, into a 16-bit field. Throws std::out_of_range when the
 // product is not finite or does not fit [minField, maxField]: a wrapped value would reach the
 // controller as a different setting (12000 x 10 is not 54464).

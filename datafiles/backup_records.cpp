@@ -71,8 +71,8 @@ std::vector<DataRecord> DataSectionRecords(const IniDocument& document,
                                            const std::function<void(DataRecord&)>& check) {
     std::vector<DataRecord> records;
     for (const auto& key : document.GetKeys("Data", kRecordBuffer)) {
-        DataRecord record{"Data", key, {}, {}, {}, {}, {}};
-        if (const auto frame = Decipher(document.GetString("Data", key, "", kRecordBuffer), record.damage)) {
+        DataRecord record{"Data", key, document.GetString("Data", key, "", kRecordBuffer), {}, {}, {}, {}, {}};
+        if (const auto frame = Decipher(record.text, record.damage)) {
             record.frame = *frame;
             check(record);
         }
@@ -178,7 +178,7 @@ std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool descri
         const std::string cipherText = document.GetString(group.name, "data", "", kValueBuffer);
         // A group never read from the controller is saved without a frame.
         if (cipherText.empty()) continue;
-        DataRecord record{group.name, "data", {}, {}, {}, {}, {}};
+        DataRecord record{group.name, "data", cipherText, {}, {}, {}, {}, {}};
         if (const auto frame = Decipher(cipherText, record.damage)) {
             record.frame = *frame;
             if (!group.check(record.frame)) {
@@ -205,6 +205,35 @@ std::vector<DataRecord> TercelRecords(const IniDocument& document, bool describe
     return DataSectionRecords(document, [&](DataRecord& record) {
         CheckTercelRecord(record, describe ? &labels : nullptr);
     });
+}
+
+uint32_t RecordsCrc32(const std::vector<DataRecord>& records) {
+    uint32_t crc = 0xFFFFFFFFu;
+    const auto add = [&crc](std::string_view bytes) {
+        for (const char c : bytes) {
+            crc ^= static_cast<uint8_t>(c);
+            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+    };
+    for (const auto& record : records) add("[" + record.section + "]" + record.key + "=" + record.text + "\n");
+    return ~crc;
+}
+
+std::string Crc32Text(uint32_t crc) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(8, '0');
+    for (int i = 7; i >= 0; --i, crc >>= 4) text[static_cast<size_t>(i)] = kDigits[crc & 0xF];
+    return text;
+}
+
+std::string IntegrityProblem(const IniDocument& document, const std::vector<DataRecord>& records) {
+    const std::string count = document.GetString("File", "Records", "", kValueBuffer);
+    if (!count.empty() && count != std::to_string(records.size()))
+        return "it holds " + std::to_string(records.size()) + " records where it was written with " + count;
+    const std::string crc = document.GetString("File", "DataCrc32", "", kValueBuffer);
+    if (!crc.empty() && !text::EqualsNoCase(crc, Crc32Text(RecordsCrc32(records))))
+        return "its records were changed after it was written";
+    return {};
 }
 
 const DataRecord* FirstDamaged(const std::vector<DataRecord>& records) {

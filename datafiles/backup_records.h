@@ -19,6 +19,7 @@ struct RecordSetting {
 struct DataRecord {
     std::string section;
     std::string key;
+    std::string text;  // as stored: the enciphered frame
     std::vector<uint8_t> frame;
     std::string target;                  // an address or a group; only when described
     std::string value;                   // a register's value; only when described
@@ -35,5 +36,15 @@ std::vector<DataRecord> TercelRecords(const IniDocument& document, bool describe
 
 // The first damaged record, or none.
 const DataRecord* FirstDamaged(const std::vector<DataRecord>& records);
+
+// CRC-32 (the common reflected polynomial 0xEDB88320) of the records as "[section]key=text" lines,
+// each ended by a line feed: what "DataCrc32=" of a backup's [FILE] section holds, as eight upper-case
+// hex digits.
+uint32_t RecordsCrc32(const std::vector<DataRecord>& records);
+std::string Crc32Text(uint32_t crc);
+
+// A backup's "Records=" and "DataCrc32=" checked against its records; files written without them
+// (older, or from elsewhere) pass. Why the file cannot be trusted, or empty.
+std::string IntegrityProblem(const IniDocument& document, const std::vector<DataRecord>& records);
 
 }  // namespace datafiles

@@ -193,7 +193,12 @@ bool SaveBackup(const DataFileContext& context, const host::LocalTime& when) {
         << "Name=" << OneLine(path) << '\n'
         << "Date=" << TimeStamp(when) << '\n'
         << "Type=Backup\n";
-    context.part->writeBackup(out);
+    // The count and check of the records let a later reader see a file cut short or edited by hand.
+    std::ostringstream part;
+    context.part->writeBackup(part);
+    const auto records = context.part->backupRecords(IniDocument(part.str()), false);
+    out << "Records=" << records.size() << '\n' << "DataCrc32=" << Crc32Text(RecordsCrc32(records)) << '\n';
+    out << part.str();
     if (!WriteWhole(*chosen, out.str())) {
         Warn("Could not write " + path);
         return false;
@@ -300,12 +305,24 @@ const DataFilePart kTercelDataFile = {"Tercel",           WriteTercelPart,     T
                                       ImportTercelBackup, ImportTercelProfile, {"Tuning", "Sink"}};
 
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file) {
-    const auto records = part.backupRecords(LoadIniFile(file), false);
-    const DataRecord* damaged = FirstDamaged(records);
-    if (!damaged) return true;
-    Log("Data record [" + damaged->section + "] " + damaged->key + " is damaged: " + damaged->damage);
-    Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file));
+    const IniDocument document = LoadIniFile(file);
+    const auto records = part.backupRecords(document, false);
+    std::string why;
+    if (const DataRecord* damaged = FirstDamaged(records))
+        why = "record [" + damaged->section + "] " + damaged->key + ": " + damaged->damage;
+    else
+        why = IntegrityProblem(document, records);
+    if (why.empty()) return true;
+    Log("Data file damaged: " + why);
+    Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file) + "\n" + why);
     return false;
+}
+
+std::string TooLargeProblem(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(file, error);
+    if (!error && size > kMaxDataFileSize) return "not a Vantrel data file: too large";
+    return {};
 }
 
 bool LoadDataFile(const DataFileContext& context) {
@@ -313,6 +330,11 @@ bool LoadDataFile(const DataFileContext& context) {
     if (!chosen) return false;
     const std::filesystem::path& file = *chosen;
     const std::string path = text::PathToUtf8(file);
+    if (const std::string tooLarge = TooLargeProblem(file); !tooLarge.empty()) {
+        Log(tooLarge + ": " + path);
+        Warn(tooLarge + ":\n" + path);
+        return false;
+    }
     const IniDocument document = LoadIniFile(file);
 
     const std::string controllerType = document.GetString("File", "ControllerType", "", kFileValueBuffer);

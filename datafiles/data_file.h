@@ -59,8 +59,13 @@ inline bool SaveBackup(const DataFileContext& context) {
 // True when a file was taken into the model: the tuning page then rebuilds its lists.
 bool LoadDataFile(const DataFileContext& context);
 
-// A backup's records, each checked by its family before anything is applied. False, with the record
-// and the reason logged and the user told, when one cannot be used.
+// A backup's records, each checked by its family, and their count and check, before anything is
+// applied. False, with the record and the reason logged and the user told, when one cannot be used.
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file);
+
+// Data files are small; anything larger is refused before it is parsed.
+inline constexpr uintmax_t kMaxDataFileSize = 1024 * 1024;
+// "not a Vantrel data file: too large", or empty.
+std::string TooLargeProblem(const std::filesystem::path& file);
 
 }  // namespace datafiles

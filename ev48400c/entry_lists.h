@@ -23,6 +23,12 @@ inline constexpr std::string_view kGearSpeedList = "EV48-400-C Gear Speeds";
 inline constexpr std::string_view kSpeedLoopList = "EV48-400-C Speed Loop";
 inline constexpr std::string_view kTemperatureList = "EV48-400-C Temperature";
 
+// Every list of the family.
+inline constexpr std::string_view kAllLists[] = {
+    kLiveDataList,    kFirmwareList,     kFaultList,     kAcceleratorList, kAccelerationList,
+    kHillControlList, kLowSideDriveList, kMileageList,   kMotorSpeedList,  kMotorTorqueList,
+    kMotorPowerList,  kGearSpeedList,    kSpeedLoopList, kTemperatureList};
+
 inline EntryList& List(std::string_view name) {
     return ParamRegistry::Instance().List(name);
 }

@@ -18,17 +18,21 @@ public:
     bool Identify() override;
     uint32_t GetBaudRate() const override { return 115200; }
 
-    // Asks for one message and takes it when it checks out. True when anything came back at all:
-    // a garbled answer still shows a controller is there.
+    // Asks for one message and takes it when it checks out, asking once more when the first answer
+    // is missing or does not check out. True when anything came back at all: a garbled answer still
+    // shows a controller is there.
     bool ReadMessage(uint8_t identifier);
     // Firmware, live data, the parameter groups and the fault list. True when every one answered.
     bool ReadAll();
-    // Sends the group's frame and takes the controller's command response. False for a group never
-    // read, a failed send or no answer.
+    // Sends the group's frame and takes the controller's command response. True only when the response
+    // checks out, names this group and says it was taken; false for a group never read, a failed send,
+    // no answer or a refusal.
     bool WriteGroup(const IMessage* group);
-    // Writes all seven tunable groups, clears the changed keys and reads everything back. True when
-    // every group was written.
-    bool WriteAll();
+    // Writes all seven tunable groups, once each. The changed keys of a group the controller took are
+    // confirmed and leave DirtyKeys; the others (of a group refused or never read, or of no group)
+    // stay changed and are reported not confirmed. Then reads everything back except the groups that
+    // keep unconfirmed changes.
+    WriteOutcome WriteAll();
     bool OnParamEdited(const std::wstring& key);
     bool LoadBackup(const std::filesystem::path& file);
     bool LoadProfile(const std::filesystem::path& file);

@@ -85,13 +85,10 @@ constexpr uint8_t FlagMask(size_t flag) {
     return static_cast<uint8_t>(1u << (flag % 8));
 }
 
-// The controller's read accepts short answers; anything shorter than this cannot carry every flag.
-constexpr size_t kMinFaultFrame = FlagByte(FaultListEV48400CD5::kFaultCount - 1) + 1;
-
 }  // namespace
 
 bool FaultListEV48400CD5::Parse(const Frame& frame) {
-    if (frame.size() < kMinFaultFrame) {
+    if (!IsValid(frame)) {
         Log("FaultListEV48400CD5: Invalid data");
         return false;
     }

@@ -15,7 +15,7 @@ public:
     static constexpr size_t kFaultCount = 60;
 
     uint8_t GetId() const override { return kFaultListId; }
-    // Takes the flags from any answer long enough to hold them; the frame check is not applied.
+    // Takes the flags only from a frame that passes the frame check and carries identifier 49.
     bool Parse(const Frame& frame) override;
     Frame Serialize() const override;
     std::string GetName() const override { return "FaultList"; }

@@ -10,11 +10,7 @@ MessageStore& Messages() {
 }
 
 void ResetMessages() {
-    for (const auto name :
-         {kLiveDataList, kFirmwareList, kFaultList, kAcceleratorList, kAccelerationList, kHillControlList,
-          kLowSideDriveList, kMileageList, kMotorSpeedList, kMotorTorqueList, kMotorPowerList, kGearSpeedList,
-          kSpeedLoopList, kTemperatureList})
-        List(name).clear();
+    for (const auto name : kAllLists) List(name).clear();
     Messages() = MessageStore{};
 }
 

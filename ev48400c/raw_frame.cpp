@@ -86,16 +86,26 @@ std::optional<RawFrameOutcome> CheckFrame(const Frame& frame) {
     return std::nullopt;
 }
 
-std::optional<Frame> Decode(std::string_view text) {
+// Text that is not hex is refused with the decoder's own words.
+std::optional<Frame> Decode(std::string_view text, RawFrameOutcome& refusal) {
     if (text.empty()) return std::nullopt;
-    return FromHex(text);
+    std::string why;
+    auto frame = TryFromHex(text, &why);
+    if (!frame) refusal = {std::nullopt, std::string(kInvalidFrame) + ": " + why};
+    return frame;
+}
+
+std::optional<Frame> Decode(std::string_view text) {
+    RawFrameOutcome ignored;
+    return Decode(text, ignored);
 }
 
 }  // namespace
 
 RawFrameOutcome ParseTxFrame(std::string_view text) {
-    const auto frame = Decode(text);
-    if (!frame) return {};
+    RawFrameOutcome refusal;
+    const auto frame = Decode(text, refusal);
+    if (!frame) return refusal;
     if (auto refused = CheckFrame(*frame)) return *refused;
     switch ((*frame)[2]) {
         case kCycleRequestId:
@@ -108,8 +118,9 @@ RawFrameOutcome ParseTxFrame(std::string_view text) {
 }
 
 RawFrameOutcome ParseRxFrame(std::string_view text) {
-    const auto frame = Decode(text);
-    if (!frame) return {};
+    RawFrameOutcome refusal;
+    const auto frame = Decode(text, refusal);
+    if (!frame) return refusal;
     if (auto refused = CheckFrame(*frame)) return *refused;
     switch ((*frame)[2]) {
         case kCycleResponseId:

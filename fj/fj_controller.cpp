@@ -17,6 +17,7 @@
 #include "core/text.h"
 #include "fj/packet_codec.h"
 #include "fj/parameter_table.h"
+#include "fj/value_table.h"
 #include "serial/serial_port.h"
 
 namespace FJ {
@@ -35,7 +36,6 @@ constexpr size_t kAnswerMinLength = 8;
 constexpr uint8_t kAnswerCompletionByte = FJ_CID_READ_ERROR;
 constexpr uint32_t kAnswerTimeoutMs = 500;
 
-constexpr uint8_t kFirmwareGroup = 0x01;
 constexpr uint8_t kActiveFaultGroup = 0x0D;
 constexpr uint8_t kActiveFaultFirst = 0x03;
 constexpr uint8_t kActiveFaultLast = 0x1D;
@@ -66,11 +66,38 @@ std::vector<uint8_t> Exchange(const std::vector<uint8_t>& request, bool& written
     return port.Read(kAnswerMaxLength, kAnswerMinLength, kAnswerCompletionByte, kAnswerTimeoutMs);
 }
 
+// One read exchange. True when the controller acknowledged the read of this very address. Whatever
+// address an accepted acknowledge names, its value is the controller's and is marked as read.
+bool ReadOnce(uint8_t group, uint8_t index) {
+    bool written = false;
+    const auto answer = Exchange(BuildReadRequest(group, index), written);
+    if (!written) SetStatus("Error writing to FJ Controller: " + GroupIndex(group, index));
+    if (answer.empty()) {
+        Log("Error reading FJ Controller: " + GroupIndex(group, index));
+        return false;
+    }
+    const auto acknowledge = ParseAcknowledge(answer);
+    if (!acknowledge) return false;
+    FjValueTable::Instance().MarkRead(acknowledge->address.group, acknowledge->address.index);
+    if (acknowledge->cid == FJ_CID_READ_ACK && acknowledge->address.group == group &&
+        acknowledge->address.index == index)
+        return true;
+    Log("FJ: the read of " + FormatNarrowId(group, index) + " was answered for " +
+        FormatNarrowId(acknowledge->address.group, acknowledge->address.index));
+    return false;
+}
+
+// Sets the status that names the read a failed Identify stopped at: "FJ: could not read firmware date
+// (01:00)".
+void ReportFailedRead(const std::string& what, uint8_t group, uint8_t index) {
+    Log(WithAddress("Failed to read " + what, group, index));
+    SetStatus("FJ: could not read " + what + " (" + FormatNarrowId(group, index) + ")");
+}
+
 bool ReadFaultRange(FJController& driver, const char* which, uint8_t group, uint8_t first, uint8_t last) {
     for (unsigned index = first; index <= last; ++index) {
         if (driver.ReadParameter(group, static_cast<uint8_t>(index))) continue;
-        SetStatus(WithAddress(std::string("Failed to read ") + which + " fault", group,
-                              static_cast<uint8_t>(index)));
+        ReportFailedRead(std::string(which) + " fault record", group, static_cast<uint8_t>(index));
         return false;
     }
     return true;
@@ -84,7 +111,8 @@ void FJController::BuildParamEntries() {
 
 bool FJController::Identify() {
     for (int attempt = 1; attempt <= kIdentifyAttempts; ++attempt) {
-        if (ReadParameter(kSoftwareType.group, kSoftwareType.index)) {
+        // Identify tries three times itself: the contact read is one exchange per attempt.
+        if (ReadOnce(kSoftwareType.group, kSoftwareType.index)) {
             BuildParamEntries();
             return ReadAll();
         }
@@ -95,14 +123,11 @@ bool FJController::Identify() {
 }
 
 bool FJController::ReadParameter(uint8_t group, uint8_t index) {
-    bool written = false;
-    const auto answer = Exchange(BuildReadRequest(group, index), written);
-    if (!written) SetStatus("Error writing to FJ Controller: " + GroupIndex(group, index));
-    if (answer.empty()) {
-        Log("Error reading FJ Controller: " + GroupIndex(group, index));
-        return false;
-    }
-    return ParseResponse(answer);
+    if (ReadOnce(group, index)) return true;
+    // A read changes nothing on the controller, so it is tried once more before the value counts as
+    // unread; what is left of the failed answer goes first.
+    SerialPort::Instance().DiscardPending();
+    return ReadOnce(group, index);
 }
 
 bool FJController::ReadList(const EntryList& entries) {
@@ -119,9 +144,9 @@ bool FJController::ReadList(const EntryList& entries) {
 }
 
 bool FJController::ReadAll() {
-    for (uint8_t index = 0; index <= 2; ++index) {
-        if (ReadParameter(kFirmwareGroup, index)) continue;
-        Log(WithAddress("Failed to read firmware date", kFirmwareGroup, index));
+    for (const uint8_t index : {kFirmwareYearIndex, kFirmwareMonthIndex, kFirmwareDayIndex}) {
+        if (ReadParameter(kFirmwareDateGroup, index)) continue;
+        ReportFailedRead("firmware date", kFirmwareDateGroup, index);
         return false;
     }
 
@@ -168,29 +193,42 @@ bool FJController::ReadAll() {
     return true;
 }
 
-bool FJController::WriteChangedParameters() {
+WriteOutcome FJController::WriteChangedParameters() {
     SetStatus("Writing FJ Parameters");
-    bool all = true;
+    auto& table = FjValueTable::Instance();
+    WriteOutcome outcome;
     // A copy: an acknowledge that differs from what was sent marks its key again while we walk.
     const DirtyKeySet keys = DirtyKeys();
     for (const auto& key : keys) {
-        if (!TryParseId(key)) {
+        const auto address = TryParseId(key);
+        if (!address) {
             Log(L"Not an FJ parameter, not written: " + key);
             continue;
         }
         const auto request = BuildWriteRequestFromTable(key);
-        if (request.empty()) {
-            all = false;
-            continue;
-        }
+        if (request.empty()) continue;
+        const uint16_t sent = table.Get(address->group, address->index);
         bool written = false;
         const auto answer = Exchange(request, written);
-        if (answer.empty() || !ParseResponse(answer)) all = false;
+        // The acknowledge carries the value the controller stored: that value is the controller's
+        // whatever it is, but only the echo of the value sent confirms the write.
+        const auto acknowledge = answer.empty() ? std::nullopt : ParseAcknowledge(answer);
+        if (acknowledge) table.MarkRead(acknowledge->address.group, acknowledge->address.index);
+        if (acknowledge && acknowledge->cid == FJ_CID_WRITE_ACK &&
+            acknowledge->address.group == address->group && acknowledge->address.index == address->index &&
+            acknowledge->value == sent) {
+            DirtyKeys().erase(key);
+            outcome.confirmed.push_back(key);
+        } else {
+            Log(L"FJ: the write of " + key + L" was not confirmed");
+        }
         Pause(kParameterWritePauseMs);
     }
-    DirtyKeys().clear();
+    // What is still changed was not confirmed: keys that name no address, writes without an echo of
+    // their value, and addresses whose acknowledge carried another value.
+    outcome.notConfirmed.assign(DirtyKeys().begin(), DirtyKeys().end());
     SetStatus("FJ Controller");
-    return all;
+    return outcome;
 }
 
 bool FJController::ImportDataFile(const std::string& path) {

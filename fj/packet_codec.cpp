@@ -12,11 +12,6 @@ namespace FJ {
 
 namespace {
 
-constexpr uint8_t kFirmwareGroup = 0x01;
-constexpr uint8_t kFirmwareYearIndex = 0x00;
-constexpr uint8_t kFirmwareMonthIndex = 0x01;
-constexpr uint8_t kFirmwareDayIndex = 0x02;
-
 std::vector<uint8_t> BuildValuePacket(uint8_t cid, uint8_t group, uint8_t index, uint16_t value) {
     std::vector<uint8_t> packet = {kSoiFirst,
                                    kSoiSecond,
@@ -108,24 +103,24 @@ std::vector<uint8_t> BuildWriteRequestFromTable(const std::wstring& id) {
                              FjValueTable::Instance().Get(address->group, address->index));
 }
 
-bool ParseResponse(const std::vector<uint8_t>& packet) {
+std::optional<Acknowledge> ParseAcknowledge(const std::vector<uint8_t>& packet) {
     if (packet.size() < kPacketOverhead) {
         Log("FJ: Response too short");
-        return false;
+        return std::nullopt;
     }
     if (packet[0] != kSoiFirst || packet[1] != kSoiSecond) {
         Log("FJ: Invalid SOI");
-        return false;
+        return std::nullopt;
     }
     const size_t dataLength = packet[4];
     if (packet.size() < dataLength + kPacketOverhead) {
         Log("FJ: Incomplete response packet");
-        return false;
+        return std::nullopt;
     }
     const uint16_t received = static_cast<uint16_t>(packet[5 + dataLength] << 8 | packet[6 + dataLength]);
     if (ComputeCrc16(packet.data() + 2, dataLength + 3) != received) {
         Log("FJ: CRC mismatch");
-        return false;
+        return std::nullopt;
     }
     const uint8_t* data = packet.data() + 5;
     auto& table = FjValueTable::Instance();
@@ -133,25 +128,26 @@ bool ParseResponse(const std::vector<uint8_t>& packet) {
         case FJ_CID_READ_ACK: {
             if (dataLength != kValueDataLength) {
                 Log("FJ: Unexpected length in ReadAck");
-                return false;
+                return std::nullopt;
             }
             const uint8_t group = data[0], index = data[1];
             const uint16_t value = static_cast<uint16_t>(data[2] | data[3] << 8);
             if (CheckAddress(group, index)) table.Set(group, index, value);
             Log("CIDReadAck " + Decimal(group) + ":" + Decimal(index) + " = " + Decimal(value));
-            return true;
+            return Acknowledge{FJ_CID_READ_ACK, {group, index}, value};
         }
         case FJ_CID_WRITE_ACK: {
             if (dataLength != kValueDataLength) {
                 Log("FJ: Unexpected length in WriteAck");
-                return false;
+                return std::nullopt;
             }
             const uint8_t group = data[0], index = data[1];
             const uint16_t value = static_cast<uint16_t>(data[2] | data[3] << 8);
             // The address comes from the controller or from a data file: check it before the table is
             // read at it, and mark nothing for an address the table does not have.
-            if (!CheckAddress(group, index)) return false;
-            if (table.Get(group, index) == value) return true;
+            if (!CheckAddress(group, index)) return std::nullopt;
+            const Acknowledge acknowledge{FJ_CID_WRITE_ACK, {group, index}, value};
+            if (table.Get(group, index) == value) return acknowledge;
             // The controller answers a write with the value it actually stored; keep that one, it may
             // have clamped ours, and leave the parameter marked so the page shows it as changed.
             table.Set(group, index, value);
@@ -159,21 +155,25 @@ bool ParseResponse(const std::vector<uint8_t>& packet) {
             const std::wstring id = FormatId(group, index);
             Log(id + L" is dirty");
             DirtyKeys().insert(id);
-            return true;
+            return acknowledge;
         }
         case FJ_CID_READ_ERROR:
             if (dataLength != 1) {
                 Log("FJ: Unexpected length in ReadError");
-                return false;
+                return std::nullopt;
             }
             if (data[0] == FJ_ERROR_ACK_INVALID_PARAMETER) Log("FJ_ERROR_ACK_INVALID_PARAMETER");
-            return false;
+            return std::nullopt;
         case FJ_CID_READ_BATCH_REQUEST:
-            return false;
+            return std::nullopt;
         default:
             Log("FJ: Unsupported or unknown CID");
-            return false;
+            return std::nullopt;
     }
+}
+
+bool ParseResponse(const std::vector<uint8_t>& packet) {
+    return ParseAcknowledge(packet).has_value();
 }
 
 std::string FormatNarrowId(uint8_t group, uint8_t index) {
@@ -210,9 +210,9 @@ std::string FormatFirmwareDate() {
     const auto& table = FjValueTable::Instance();
     char date[32];
     std::snprintf(date, sizeof date, "%02u/%02u/%04u",
-                  unsigned{table.Get(kFirmwareGroup, kFirmwareMonthIndex)},
-                  unsigned{table.Get(kFirmwareGroup, kFirmwareDayIndex)},
-                  unsigned{table.Get(kFirmwareGroup, kFirmwareYearIndex)});
+                  unsigned{table.Get(kFirmwareDateGroup, kFirmwareMonthIndex)},
+                  unsigned{table.Get(kFirmwareDateGroup, kFirmwareDayIndex)},
+                  unsigned{table.Get(kFirmwareDateGroup, kFirmwareYearIndex)});
     return date;
 }
 

@@ -36,6 +36,12 @@ inline constexpr uint8_t FJ_ERROR_ACK_PARAMETER_LENGTH_ERROR = 4;
 inline constexpr uint8_t FJ_ERROR_ACK_CRC_ERROR = 5;
 inline constexpr uint8_t FJ_ERROR_ACK_WRITE_FAIL = 6;
 
+// The firmware release date: year, month and day at these indexes of one group.
+inline constexpr uint8_t kFirmwareDateGroup = 0x01;
+inline constexpr uint8_t kFirmwareYearIndex = 0x00;
+inline constexpr uint8_t kFirmwareMonthIndex = 0x01;
+inline constexpr uint8_t kFirmwareDayIndex = 0x02;
+
 struct Address {
     uint8_t group;
     uint8_t index;
@@ -54,7 +60,17 @@ std::vector<uint8_t> BuildWriteRequestFromId(const std::wstring& id, uint16_t va
 // The same with the value FjValueTable holds for the address.
 std::vector<uint8_t> BuildWriteRequestFromTable(const std::wstring& id);
 
-// Checks one answer and applies it to FjValueTable. True for an accepted read or write acknowledge.
+// What an accepted acknowledge carried.
+struct Acknowledge {
+    uint8_t cid;  // FJ_CID_READ_ACK or FJ_CID_WRITE_ACK
+    Address address;
+    uint16_t value;
+};
+
+// Checks one answer and applies it to FjValueTable. The acknowledge when it was an accepted read or
+// write acknowledge; nothing (and a log line saying why) otherwise.
+std::optional<Acknowledge> ParseAcknowledge(const std::vector<uint8_t>& packet);
+// The same, true for an accepted acknowledge.
 bool ParseResponse(const std::vector<uint8_t>& packet);
 
 // "0D:08": upper-case hex group and index.

@@ -301,6 +301,17 @@ void ResetFamily() {
     FjValueTable::Instance().Clear();
 }
 
+bool EntryWasRead(const ParamEntry& entry) {
+    const auto& table = FjValueTable::Instance();
+    if (const auto address = TryParseId(entry.key)) return table.WasRead(address->group, address->index);
+    // The firmware release date is shown from three addresses.
+    if (entry.key.empty() && entry.kind == ParamKind::Text)
+        return table.WasRead(kFirmwareDateGroup, kFirmwareYearIndex) &&
+               table.WasRead(kFirmwareDateGroup, kFirmwareMonthIndex) &&
+               table.WasRead(kFirmwareDateGroup, kFirmwareDayIndex);
+    return true;
+}
+
 std::optional<ValueRange> NumericRange(const ParamEntry& entry) {
     const auto range = EntryRange(entry);
     if (!range) return std::nullopt;

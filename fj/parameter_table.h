@@ -31,6 +31,11 @@ void BuildEntryLists();
 // Empties the lists and puts every value of FjValueTable back to 0: nothing read.
 void ResetFamily();
 
+// Whether the controller gave the entry's value in this connection: for a "GG:II" key, whether its
+// address was marked as read; for the firmware release date, whether its three addresses were. Any
+// other entry answers true.
+bool EntryWasRead(const ParamEntry& entry);
+
 struct ValueRange {
     double low;
     double high;

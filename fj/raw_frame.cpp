@@ -138,8 +138,9 @@ const char* RequestName(uint8_t cid) {
 
 RawFrameOutcome Parse(std::string_view text, Side side) {
     if (text.empty()) return {};
-    const auto decoded = TryFromHex(text);
-    if (!decoded) return Refused(kInvalidFrame);
+    std::string why;
+    const auto decoded = TryFromHex(text, &why);
+    if (!decoded) return {kInvalidFrame, std::string(kInvalidFrame) + ": " + why};
     const Bytes& packet = *decoded;
     if (auto refused = CheckPacket(packet)) return *refused;
     const uint8_t cid = packet[3];

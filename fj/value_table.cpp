@@ -17,4 +17,12 @@ bool FjValueTable::Set(uint8_t group, uint8_t index, uint16_t value) {
     return true;
 }
 
+void FjValueTable::MarkRead(uint8_t group, uint8_t index) {
+    if (Contains(group, index)) read_.set(group * kIndexCount + index);
+}
+
+bool FjValueTable::WasRead(uint8_t group, uint8_t index) const {
+    return Contains(group, index) && read_.test(group * kIndexCount + index);
+}
+
 }  // namespace FJ

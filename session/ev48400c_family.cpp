@@ -4,6 +4,7 @@
 #include "ev48400c/message_store.h"
 #include "ev48400c/raw_frame.h"
 #include "session/family_table.h"
+#include "core/param_registry.h"
 
 namespace session {
 
@@ -33,6 +34,28 @@ ControllerBanner Ev48400cBanner() {
     return {L"EV48-400-C Controller", 212};
 }
 
+// The groups of the read sequence the controller has not given in this connection, by the names the
+// backups use.
+std::vector<std::string> UnreadGroups() {
+    const auto& m = EV48400C::Messages();
+    const std::pair<const char*, bool> groups[] = {
+        {"Firmware", m.firmwareVersion != nullptr},
+        {"Controller", m.liveData != nullptr},
+        {"Motor Parameters", m.motorParameters != nullptr},
+        {"Standard Gear Mode", m.standardGearMode != nullptr},
+        {"Mileage", m.mileage != nullptr},
+        {"Accelerator", m.acceleratorPedal != nullptr},
+        {"Low Side Driver", m.lowSideDrive != nullptr},
+        {"Temperature Regulation", m.temperatureRegulation != nullptr},
+        {"Slope Control", m.hillControl != nullptr},
+        {"Faults", m.faultList != nullptr},
+    };
+    std::vector<std::string> unread;
+    for (const auto& [name, read] : groups)
+        if (!read) unread.push_back(name);
+    return unread;
+}
+
 }  // namespace
 
 const FamilyOps& Ev48400cOps() {
@@ -45,6 +68,9 @@ const FamilyOps& Ev48400cOps() {
         false,
         [] { return std::shared_ptr<ControllerInterface>(std::make_shared<EV48400C::EV48400C>()); },
         [] { return EV48400C::EV48400C().ReadAll(); },
+        [] {},
+        [](const ParamEntry&) { return true; },
+        UnreadGroups,
         [] { return EV48400C::EV48400C().WriteAll(); },
         [](const std::wstring&) { return true; },
         [](const std::wstring& key) { return EV48400C::EV48400C().OnParamEdited(key); },

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/log.h"
+#include "core/param_registry.h"
 #include "core/text.h"
 
 namespace session {
@@ -33,7 +34,15 @@ const FamilyOps& NoFamilyOps() {
         false,
         [] { return std::shared_ptr<ControllerInterface>(); },
         UnknownController,
-        UnknownController,
+        [] {},
+        [](const ParamEntry&) { return false; },
+        [] { return std::vector<std::string>(); },
+        [] {
+            UnknownController();
+            WriteOutcome outcome;
+            outcome.notConfirmed.assign(DirtyKeys().begin(), DirtyKeys().end());
+            return outcome;
+        },
         [](const std::wstring&) { return false; },
         [](const std::wstring&) { return false; },
         datafiles::EmptyLayout,

@@ -46,8 +46,15 @@ struct FamilyOps {
     std::shared_ptr<ControllerInterface> (*makeDriver)();
     // Reads every group again. True when the controller answered every read.
     bool (*readAll)();
-    // Writes the pending changes the family's way. True when the controller confirmed every write.
-    bool (*writeChanges)();
+    // Before a full read: the entries' read marks then say what that read got (values stay).
+    void (*forgetReads)();
+    // Whether the controller gave the entry's value in this connection.
+    bool (*entryWasRead)(const ParamEntry& entry);
+    // The groups whose entries exist only once the controller gave the group, and that it has not
+    // given in this connection; their rows are missing rather than empty.
+    std::vector<std::string> (*unreadGroups)();
+    // Writes the pending changes the family's way: which keys the controller confirmed.
+    WriteOutcome (*writeChanges)();
     // Reads one changed entry again on its own. True when the controller answered, or when the family
     // reads no entry on its own (its full read covers it).
     bool (*readBack)(const std::wstring& key);

@@ -5,7 +5,9 @@
 #include "fj/packet_codec.h"
 #include "fj/parameter_table.h"
 #include "fj/raw_frame.h"
+#include "fj/value_table.h"
 #include "session/family_table.h"
+#include "core/param_registry.h"
 
 namespace session {
 
@@ -46,6 +48,9 @@ const FamilyOps& FjOps() {
         false,
         [] { return std::shared_ptr<ControllerInterface>(std::make_shared<FJ::FJController>()); },
         [] { return FJ::FJController().ReadAll(); },
+        [] { FJ::FjValueTable::Instance().ForgetReads(); },
+        FJ::EntryWasRead,
+        [] { return std::vector<std::string>(); },
         [] { return FJ::FJController().WriteChangedParameters(); },
         [](const std::wstring& key) {
             const auto address = FJ::TryParseId(key);

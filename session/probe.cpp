@@ -4,8 +4,10 @@
 
 #include "core/log.h"
 #include "core/prompter.h"
+#include "core/text.h"
 #include "serial/serial_port.h"
 #include "session/family_table.h"
+#include "session/read_values.h"
 #include "session/session.h"
 
 namespace session {
@@ -13,6 +15,7 @@ namespace session {
 namespace {
 
 constexpr uint32_t kReadingPauseMs = 1000;
+constexpr const char* kLostWhileReading = "Lost the controller while reading: check the cable";
 
 void ReadingPause(const ProbeOptions& options) {
     if (options.readingPauses) Pause(kReadingPauseMs);
@@ -28,9 +31,13 @@ ProbeResult ProbeFamilies(SerialPort& serial, const std::string& port, const std
         if (!driver) continue;
         const std::string name = driver->GetName();
         if (!serial.Open(port, driver->GetBaudRate())) {
-            SetStatus("Failed to connect to " + port);
             session.connected = false;
-            if (options.stopWhenPortFails) break;
+            // The command line ends here with one line of its own saying what to check.
+            if (options.stopWhenPortFails) {
+                Log("Failed to connect to " + port);
+                break;
+            }
+            SetStatus("Failed to connect to " + port);
             continue;
         }
         result.portOpened = true;
@@ -42,12 +49,22 @@ ProbeResult ProbeFamilies(SerialPort& serial, const std::string& port, const std
         ReadingPause(options);
         ResetFamilies();
         if (driver->Identify()) {
+            // The drivers reopen a port the line took away; one that stayed closed lost the answers.
+            if (!serial.IsOpen()) {
+                SetStatus(kLostWhileReading);
+                ResetFamilies();
+                session.connected = false;
+                result.lost = true;
+                return result;
+            }
             result.family = family;
             result.controllerName = name;
             return result;
         }
+        // A driver that got as far as reading says itself which read failed ("FJ: could not read ...").
+        const bool saidWhy = text::WideToUtf8(GetStatus()).starts_with(name + ":");
         ReadingPause(options);
-        SetStatus("Controller not responding for " + name);
+        if (!saidWhy) SetStatus("Controller not responding for " + name);
         ReadingPause(options);
         SetStatus("Closing port " + port);
         serial.Close();
@@ -81,6 +98,7 @@ ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vect
     session.family = Family::None;
     session.controllerName.clear();
     ProbeResult result = ProbeFamilies(serial, port, order, options);
+    if (result.lost) return result;
     if (result.family == Family::None) {
         ResetFamilies();
         session.connected = false;
@@ -91,6 +109,7 @@ ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vect
     session.family = result.family;
     session.port = port;
     session.controllerName = result.controllerName;
+    LastRead().Take(result.family);
     SetStatus("Detected Controller: " + result.controllerName);
     return result;
 }

@@ -36,12 +36,14 @@ struct ProbeResult {
     Family family = Family::None;  // None when no family identified
     std::string controllerName;
     bool portOpened = false;  // the port opened for at least one family
+    bool lost = false;        // a family identified, but the line took the port away while reading
 };
 
 // Tries each family in order. Before each Identify every family is put back to "nothing read". On
-// success the port stays open and the session holds the connection ("Detected Controller: <name>");
-// otherwise the port is closed, the session holds none and the status is "Failed to Identify
-// controller".
+// success the port stays open, the session holds the connection and the values read
+// ("Detected Controller: <name>"). A controller that identified but whose port the line took away
+// during the read is no connection ("Lost the controller while reading: check the cable"). Otherwise
+// the port is closed, the session holds none and the status is "Failed to Identify controller".
 ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vector<Family>& order,
                     const ProbeOptions& options);
 

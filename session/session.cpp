@@ -3,6 +3,7 @@
 #include "core/param_registry.h"
 #include "serial/serial_port.h"
 #include "session/family_table.h"
+#include "session/read_values.h"
 
 namespace session {
 
@@ -18,6 +19,7 @@ void ReloadSettings() {
 void ResetFamilies() {
     for (const FamilyOps* ops : Families()) ops->resetState();
     DirtyKeys().clear();
+    LastRead().Clear();
 }
 
 void EndConnection() {

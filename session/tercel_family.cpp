@@ -1,5 +1,6 @@
 // The Tercel entry of the family table.
 #include "session/family_table.h"
+#include "core/param_registry.h"
 #include "tercel/family_state.h"
 #include "tercel/raw_frame.h"
 #include "tercel/register_entries.h"
@@ -35,6 +36,9 @@ const FamilyOps& TercelOps() {
         true,
         [] { return std::shared_ptr<ControllerInterface>(std::make_shared<Tercel::TercelController>()); },
         [] { return Tercel::TercelController().ReadAll(); },
+        [] { Tercel::Marks().registersRead.clear(); },
+        Tercel::EntryWasRead,
+        [] { return std::vector<std::string>(); },
         [] { return Tercel::TercelController().WriteDirtyRegisters(); },
         [](const std::wstring& key) {
             uint16_t address = 0;

@@ -9,9 +9,9 @@ namespace session {
 
 namespace {
 
-EditResult Refuse(const ParamEntry& entry, std::string reason) {
+EditResult Refuse(const ParamEntry& entry, std::string reason, std::wstring message = {}) {
     Log("Edit of " + text::NarrowByLowByte(entry.key) + " refused: " + reason);
-    return EditResult{EditOutcome::Refused, std::move(reason), false};
+    return EditResult{EditOutcome::Refused, std::move(reason), false, std::move(message)};
 }
 
 }  // namespace
@@ -28,10 +28,15 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
     if (entry.readOnly) return Refuse(entry, "the value is read-only");
     if (!entry.setter) return Refuse(entry, "the value cannot be set");
 
+    // The setter gets the number's own text, so it reads exactly what the range check read.
+    std::wstring value = typed;
     if (entry.kind != ParamKind::Text) {
-        std::string whyNot;
-        const auto number = text::ParseLeadingDouble(typed, &whyNot);
-        if (!number) return Refuse(entry, "not a number: " + whyNot);
+        value = text::TrimBlanks(typed);
+        text::TypedNumberError error = text::TypedNumberError::None;
+        const auto number = text::ParseTypedNumber(value, &error);
+        if (error == text::TypedNumberError::DecimalComma)
+            return Refuse(entry, "a decimal comma: use a point", L"Use a point for decimals: " + typed);
+        if (!number) return Refuse(entry, "not a number", L"Not a number: " + typed);
         std::optional<ParamRange> range;
         try {
             range = EntryRange(entry);  // calls the entry's maximum, which some groups compute
@@ -45,7 +50,7 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
     }
 
     try {
-        entry.setter(entry.owner, text::NarrowByLowByte(typed));
+        entry.setter(entry.owner, text::NarrowByLowByte(value));
     } catch (const std::exception& error) {
         return Refuse(entry, std::string("the value was not taken: ") + error.what());
     } catch (...) {
@@ -53,7 +58,7 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
     }
     Log(text::NarrowByLowByte(entry.key) + " is dirty");
     DirtyKeys().insert(entry.key);
-    EditResult result{EditOutcome::Stored, {}, false};
+    EditResult result{EditOutcome::Stored, {}, false, {}};
     result.refreshDependents = ApplyAfterEditRule(family, entry.key);
     return result;
 }

@@ -20,13 +20,14 @@ struct EditResult {
     EditOutcome outcome = EditOutcome::Unchanged;
     std::string reason;              // one line saying why a value was refused
     bool refreshDependents = false;  // the family's after-edit rule changed other shown values
+    std::wstring message;            // the refusal box's text; empty for "Value out of range"
 };
 
 inline constexpr std::wstring_view kRefusalTitle = L"Invalid";
 inline constexpr std::wstring_view kRefusalText = L"Value out of range";
 
-// Checks the typed text against the entry (read-only, a leading number for every kind but text, the
-// range inclusive, option indices for enumerations shown by name), stores it through the setter, logs
+// Checks the typed text against the entry (read-only, the whole text a number for every kind but text,
+// the range inclusive, option indices for enumerations shown by name), stores it through the setter, logs
 // "{key} is dirty", adds the key to DirtyKeys and asks the family's after-edit rule about the key.
 // openedWith is the text the editor was filled with; committing it unchanged does nothing. A maximum
 // or setter that throws refuses the value and leaves the stored value and DirtyKeys as they were.

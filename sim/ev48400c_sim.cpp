@@ -20,6 +20,7 @@ constexpr uint8_t kCycleRequest = 34;
 constexpr uint8_t kCommandResponse = 254;
 constexpr uint8_t kRequestSpecifiedMessage = 1;
 constexpr uint8_t kResponseNormal = 1;
+constexpr uint8_t kResponseAbnormal = 2;
 constexpr uint16_t kStoredFaultCount = 3;
 // Parameter groups the controller accepts as writes.
 const std::set<uint8_t> kWritableGroups = {51, 52, 53, 54, 55, 56, 57};
@@ -191,6 +192,9 @@ private:
             return BuildFrame(found->first, found->second);
         }
         if (kWritableGroups.count(id)) {
+            if (behaviour_.refuseWrites)
+                return BuildFrame(kCommandResponse,
+                                  Payload({{6, kStoredFaultCount}}, {{4, id}, {5, kResponseAbnormal}}));
             state_[id] = Bytes(frame.begin() + 4, frame.begin() + 4 + kPayloadLength);
             return BuildFrame(kCommandResponse,
                               Payload({{6, kStoredFaultCount}}, {{4, id}, {5, kResponseNormal}}));

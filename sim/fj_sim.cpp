@@ -27,6 +27,7 @@ constexpr uint8_t kCommandNumberError = 1;
 constexpr uint8_t kInvalidParameter = 2;
 constexpr uint8_t kLengthError = 4;
 constexpr uint8_t kCrcError = 5;
+constexpr uint8_t kWriteFail = 6;
 constexpr unsigned kLastGroup = 0xCC;
 constexpr unsigned kLastIndex = 0x3F;
 
@@ -297,6 +298,7 @@ private:
         const uint16_t key = Key(packet[5], packet[6]);
         const auto found = table_.find(key);
         if (found == table_.end()) return Error(cid, kInvalidParameter);
+        if (cid == kWrite && behaviour_.refuseWrites) return Error(cid, kWriteFail);
         if (cid == kWrite) found->second = static_cast<uint16_t>(packet[7] | packet[8] << 8);
         return Acknowledge(cid, key, found->second);
     }

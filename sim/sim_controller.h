@@ -14,6 +14,22 @@ namespace sim {
 
 using Bytes = std::vector<uint8_t>;
 
+// What the command line may ask of a simulated controller beyond line faults; each family takes the
+// parts that apply to it.
+struct SimBehaviour {
+    // Every write is answered with the family's refusal and changes nothing.
+    bool refuseWrites = false;
+    // How the Tercel controller fills the last byte of its answers: the negated sum its commands carry,
+    // the XOR of the bytes after the SOM, or one constant byte.
+    enum class CheckByte { NegatedSum, Xor, Constant };
+    CheckByte tercelCheckByte = CheckByte::NegatedSum;
+    uint8_t tercelCheckConstant = 0;
+};
+
+// "sum", "xor" or a byte ("0x5A", "90") into the Tercel check byte of the behaviour; false, with the
+// behaviour unchanged, for anything else.
+bool ParseTercelCheckByte(const std::string& text, SimBehaviour& behaviour);
+
 class SimController {
 public:
     virtual ~SimController() = default;
@@ -26,6 +42,10 @@ public:
     // cannot read and then keeps the state it had.
     virtual std::string SaveState() const = 0;
     virtual bool LoadState(const std::string& state) = 0;
+    virtual void SetBehaviour(const SimBehaviour& behaviour) { behaviour_ = behaviour; }
+
+protected:
+    SimBehaviour behaviour_;
 };
 
 using SimControllerFactory = std::function<std::unique_ptr<SimController>()>;

@@ -1,7 +1,8 @@
 // vantrel-sim: a simulated controller on a pseudo-terminal.
 //
 //   vantrel-sim --family FJ --link /tmp/vantrel-com [--state FILE] [--wire-timing] [--turnaround-ms N]
-//               [--fault silent|garble|drop|short --fault-rate P --seed N] [--stats FILE]
+//               [--fault silent|garble|drop|short --fault-rate P --seed N [--fault-on N]] [--stats FILE]
+//               [--refuse-writes] [--tercel-check-byte sum|xor|BYTE]
 //
 // Prints "READY <device>" once the line is up and answers until SIGINT or SIGTERM.
 #include <CLI/CLI.hpp>
@@ -73,6 +74,11 @@ int main(int argc, char** argv) {
     app.add_option("--fault-rate", faultRate, "share of answers that get the fault")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", seed, "seed of the fault draws");
+    int faultOn = 0;
+    app.add_option("--fault-on", faultOn,
+                   "the fault hits only the answers to the Nth request and to every repeat of it")
+        ->check(CLI::Range(1, 1000000));
+    sim::Bytes faultedRequest;
     int pullAfter = 0;
     bool pullOnWrite = false;
     int pullMs = 300;
@@ -81,11 +87,24 @@ int main(int argc, char** argv) {
     app.add_flag("--pull-on-write", pullOnWrite,
                  "store the first request that changes a setting, then pull the line instead of answering");
     app.add_option("--pull-ms", pullMs, "how long a pulled line stays away")->check(CLI::Range(0, 60000));
+    sim::SimBehaviour behaviour;
+    app.add_flag("--refuse-writes", behaviour.refuseWrites,
+                 "answer every write with the family's refusal and keep the setting");
+    std::string checkByte = "sum";
+    app.add_option("--tercel-check-byte", checkByte,
+                   "how the Tercel controller fills the last byte of its answers: sum, xor or a byte")
+        ->check([](const std::string& text) {
+            sim::SimBehaviour parsed;
+            return sim::ParseTercelCheckByte(text, parsed) ? std::string()
+                                                           : "sum, xor or a byte expected: " + text;
+        });
     app.add_option("--stats", statsPath,
                    "at the end, write the answers given and the bytes heard and sent to this file");
     CLI11_PARSE(app, argc, argv);
 
     auto controller = sim::MakeSimController(family);
+    sim::ParseTercelCheckByte(checkByte, behaviour);
+    controller->SetBehaviour(behaviour);
     if (!statePath.empty()) {
         std::string state;
         if (ReadWholeFile(statePath, state) && !controller->LoadState(state)) {
@@ -143,7 +162,10 @@ int main(int argc, char** argv) {
         for (auto& answer : replies) {
             std::this_thread::sleep_until(heardAt);
             if (turnaroundMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(turnaroundMs));
-            const sim::Bytes onWire = faults.Apply(std::move(answer));
+            // A controller that cannot answer one request answers none of its repeats either.
+            if (requests == faultOn) faultedRequest = input;
+            const bool faulted = faultOn == 0 || (!faultedRequest.empty() && input == faultedRequest);
+            const sim::Bytes onWire = faulted ? faults.Apply(std::move(answer)) : std::move(answer);
             ++answers;
             bytesSent += onWire.size();
             if (!onWire.empty())

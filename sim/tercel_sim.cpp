@@ -1,6 +1,7 @@
 // A simulated Tercel controller at 38400 bit/s: "+"-framed commands with a negated-sum checksum. It
 // answers MCB_CMD_GETINFO with its 39-byte identity and reads and writes its 16-bit registers; a
 // register it does not have, or a command it does not know, gets an answer with the refusal bit set.
+// Its answers end with the same sum unless the behaviour asks for another last byte.
 #include "sim/tercel_sim.h"
 
 #include <map>
@@ -30,8 +31,25 @@ uint8_t NegatedSum(const Bytes& frame, size_t end) {
     return static_cast<uint8_t>((256 - sum % 256) % 256);
 }
 
-Bytes Sealed(Bytes answer) {
-    answer.push_back(NegatedSum(answer, answer.size()));
+uint8_t Xor(const Bytes& frame) {
+    uint8_t x = 0;
+    for (size_t i = 1; i < frame.size(); ++i) x = static_cast<uint8_t>(x ^ frame[i]);
+    return x;
+}
+
+// The answer with its last byte, filled the way the behaviour asks (the command sum by default).
+Bytes Sealed(Bytes answer, const SimBehaviour& behaviour) {
+    switch (behaviour.tercelCheckByte) {
+        case SimBehaviour::CheckByte::NegatedSum:
+            answer.push_back(NegatedSum(answer, answer.size()));
+            break;
+        case SimBehaviour::CheckByte::Xor:
+            answer.push_back(Xor(answer));
+            break;
+        case SimBehaviour::CheckByte::Constant:
+            answer.push_back(behaviour.tercelCheckConstant);
+            break;
+    }
     return answer;
 }
 
@@ -100,7 +118,7 @@ std::map<uint16_t, uint16_t> FactoryRegisters() {
     };
 }
 
-Bytes Identity() {
+Bytes Identity(const SimBehaviour& behaviour) {
     Bytes answer(kInfoLength - 1, 0);
     answer[0] = kSom;
     answer[1] = kStatusOk;
@@ -114,7 +132,7 @@ Bytes Identity() {
     answer[11] = 0x02;
     const std::string description = "TERCEL SIM 48V 450A";
     for (size_t i = 0; i < description.size(); ++i) answer[13 + i] = static_cast<uint8_t>(description[i]);
-    return Sealed(std::move(answer));
+    return Sealed(std::move(answer), behaviour);
 }
 
 class TercelSim final : public SimController {
@@ -204,22 +222,23 @@ private:
     Bytes Answer(const Bytes& frame) {
         switch (frame[1]) {
             case kInfoCommand:
-                return Identity();
+                return Identity(behaviour_);
             case kReadCommand: {
                 const auto address = KnownRegister(frame, 5);
-                if (!address) return Sealed({kSom, kStatusRefused, 0, 0});
+                if (!address) return Sealed({kSom, kStatusRefused, 0, 0}, behaviour_);
                 const uint16_t value = registers_.at(*address);
                 return Sealed(
-                    {kSom, kStatusOk, static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)});
+                    {kSom, kStatusOk, static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)},
+                    behaviour_);
             }
             case kWriteCommand: {
                 const auto address = KnownRegister(frame, 7);
-                if (!address) return Sealed({kSom, kStatusRefused});
+                if (!address || behaviour_.refuseWrites) return Sealed({kSom, kStatusRefused}, behaviour_);
                 registers_[*address] = static_cast<uint16_t>(frame[8] | frame[9] << 8);
-                return Sealed({kSom, kStatusOk});
+                return Sealed({kSom, kStatusOk}, behaviour_);
             }
             default:
-                return Sealed({kSom, kStatusRefused});
+                return Sealed({kSom, kStatusRefused}, behaviour_);
         }
     }
 

@@ -10,7 +10,6 @@ namespace Tercel {
 
 namespace {
 
-constexpr uint8_t kRefusedBit = 0x80;
 constexpr uint8_t kRegisterDataLength = 2;
 constexpr size_t kAddressPosition = 4;
 constexpr size_t kValuePosition = 8;
@@ -73,6 +72,22 @@ bool ValidateResponse(const Frame& frame) {
         return false;
     }
     return true;
+}
+
+bool ValidateWriteAnswer(const Frame& frame) {
+    if (frame.size() < kWriteAnswerLength || frame[0] != kSom) {
+        Log("Tercel: no write answer");
+        return false;
+    }
+    if (frame[1] & kRefusedBit) {
+        Log("Error: status = " + HexText(frame[1]));
+        return false;
+    }
+    return true;
+}
+
+bool CarriesCommandSum(const Frame& frame) {
+    return !frame.empty() && frame.back() == ComputeChecksum(frame);
 }
 
 bool HandleFrame(Frame frame) {

@@ -23,6 +23,9 @@ inline constexpr size_t kReadAnswerLength = 5;
 inline constexpr size_t kWriteAnswerLength = 3;
 inline constexpr size_t kIdentityAnswerLength = 39;
 
+// Set in the status byte (frame byte 1) of an answer the controller refuses.
+inline constexpr uint8_t kRefusedBit = 0x80;
+
 // The two's complement of the sum of bytes 1 .. n-2, so that bytes 1 .. n-1 add up to 0. Frames of
 // fewer than three bytes have checksum 0.
 uint8_t ComputeChecksum(const Frame& frame);
@@ -34,6 +37,13 @@ Frame IdentityRequest();
 // The check every Tercel message uses: length, SOM and the refusal bit of the status byte. Each refusal
 // is logged; the checksum of a response is not examined.
 bool ValidateResponse(const Frame& frame);
+
+// The answer to a write: SOM, status and check byte. True when it has that shape and its status
+// carries no refusal; a refusal is logged. The check byte is left to the caller.
+bool ValidateWriteAnswer(const Frame& frame);
+
+// Whether the frame's last byte is the command sum (ComputeChecksum).
+bool CarriesCommandSum(const Frame& frame);
 
 // Takes a received identity response or a replayed write frame. An identity response (39 bytes)
 // becomes the current identity only when it checks out; a write frame sets the register and marks it

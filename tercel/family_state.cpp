@@ -20,6 +20,19 @@ FamilyObjects& Objects() {
     return objects;
 }
 
+ConnectionMarks& Marks() {
+    static ConnectionMarks marks;
+    return marks;
+}
+
+void MarkRegisterRead(uint16_t address) {
+    Marks().registersRead.insert(address);
+}
+
+bool RegisterWasRead(uint16_t address) {
+    return Marks().registersRead.count(address) != 0;
+}
+
 bool TakeIdentity(const Frame& frame) {
     auto& identity = Objects().identity;
     // GetInfo::Parse checks the whole frame before it touches a field, so the long-lived object can
@@ -38,6 +51,7 @@ void ResetFamily() {
         List(name).clear();
     Objects() = FamilyObjects{};
     Registers().clear();
+    Marks() = ConnectionMarks{};
 }
 
 }  // namespace Tercel

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/imessage.h"
 
@@ -35,12 +36,26 @@ struct FamilyObjects {
 };
 FamilyObjects& Objects();
 
+// What the controller gave in this connection.
+struct ConnectionMarks {
+    std::unordered_set<uint16_t> registersRead;  // registers whose read answer was taken
+    bool identityRead = false;                   // an identity answer of the controller was taken
+    // That identity's last byte was the command sum: the controller seals its answers as the PC
+    // seals its commands, so an answer whose last byte is not that sum was damaged on the way.
+    bool sealedWithCommandSum = false;
+    bool unknownCheckByteLogged = false;  // the line saying answers carry a check byte we do not know
+};
+ConnectionMarks& Marks();
+
+void MarkRegisterRead(uint16_t address);
+bool RegisterWasRead(uint16_t address);
+
 // Takes a 39-byte identity response as the current identity when it checks out, and republishes the
 // identity list. A frame that fails its check leaves the identity and its entries as they were.
 bool TakeIdentity(const Frame& frame);
 
-// Empties the family's lists, forgets its objects and empties the register map, in that order, so that
-// no entry is left pointing at an object that is gone.
+// Empties the family's lists, forgets its objects, empties the register map and forgets what the
+// controller gave, in that order, so that no entry is left pointing at an object that is gone.
 void ResetFamily();
 
 }  // namespace Tercel

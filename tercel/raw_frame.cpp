@@ -48,7 +48,10 @@ std::string InitialTxText() {
 
 RawFrameOutcome ParseTxFrame(std::string_view text) {
     if (text.empty()) return {};
-    const Frame frame = FromHex(text);
+    std::string why;
+    const auto decoded = TryFromHex(text, &why);
+    if (!decoded) return {kInvalidFrame, std::string(kInvalidFrame) + ": " + why};
+    const Frame& frame = *decoded;
     if (frame.empty() || frame[0] != kSom) return {kInvalidFrame, std::nullopt};
     if (frame.back() != ComputeChecksum(frame)) return {kInvalidChecksum, std::nullopt};
     // A lone SOM with a good checksum has no command byte: it names nothing.
@@ -64,7 +67,10 @@ RawFrameOutcome ParseTxFrame(std::string_view text) {
 
 RawFrameOutcome ParseRxFrame(std::string_view text) {
     if (text.empty()) return {"", std::nullopt};
-    const Frame frame = FromHex(text);
+    std::string why;
+    const auto decoded = TryFromHex(text, &why);
+    if (!decoded) return {kInvalidFrame, std::string(kInvalidFrame) + ": " + why};
+    const Frame& frame = *decoded;
     if (frame.empty() || frame[0] != kSom) return {kInvalidFrame, std::nullopt};
     // Only the answer to an identity request is decoded: a 39-byte answer to anything else would read as
     // an identity that the controller never sent.

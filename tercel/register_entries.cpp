@@ -1,16 +1,20 @@
 #include "tercel/register_entries.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <iomanip>
 #include <locale>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "core/log.h"
 #include "core/text.h"
 #include "tercel/family_state.h"
+#include "tercel/get_info.h"
 
 namespace Tercel {
 
@@ -44,6 +48,13 @@ std::optional<float> AmpsPerCount() {
     return static_cast<float>(maxCurrent) / kCurrentFullScale / static_cast<float>(currentScale);
 }
 
+// The registers besides its own that an entry's shown value is worked out from, by the entry's
+// register; the getters that divide by a scale enter theirs when entries are built.
+std::unordered_map<uint16_t, std::set<uint16_t>>& ShownFrom() {
+    static std::unordered_map<uint16_t, std::set<uint16_t>> from;
+    return from;
+}
+
 void Store(uint16_t address, int32_t value) {
     Registers()[address] = static_cast<uint16_t>(value);
     Diagnostic("DEBUG: " + std::to_string(address) + " = " + std::to_string(value));
@@ -61,6 +72,7 @@ ParamGetter ScaledGetter(uint16_t address, double divisor, int decimals) {
 }
 
 ParamGetter RatioGetter(uint16_t address, uint16_t divisorAddress) {
+    ShownFrom()[address].insert(divisorAddress);
     return [address, divisorAddress](void*) {
         const unsigned divisor = Registers()[divisorAddress];
         if (divisor == 0) return std::string();
@@ -69,6 +81,7 @@ ParamGetter RatioGetter(uint16_t address, uint16_t divisorAddress) {
 }
 
 ParamGetter AmpsGetter(uint16_t address) {
+    ShownFrom()[address].insert({kMaxCurrentRegister, kCurrentScaleRegister});
     return [address](void*) {
         const auto perCount = AmpsPerCount();
         if (!perCount) return std::string();
@@ -143,6 +156,20 @@ ParamEntry EditableEntry(void* owner, const RegisterText& text, const wchar_t* m
                       false,
                       std::move(getter),
                       std::move(setter)};
+}
+
+bool EntryWasRead(const ParamEntry& entry) {
+    uint16_t address = 0;
+    if (ParseRegisterKey(entry.key, address)) {
+        if (!RegisterWasRead(address)) return false;
+        // A value worked out with a scale that was not read is not the controller's either.
+        const auto from = ShownFrom().find(address);
+        if (from == ShownFrom().end()) return true;
+        return std::all_of(from->second.begin(), from->second.end(), RegisterWasRead);
+    }
+    const auto& identity = Objects().identity;
+    if (identity && entry.owner == static_cast<const void*>(identity.get())) return Marks().identityRead;
+    return true;
 }
 
 bool ParseRegisterKey(const std::wstring& key, uint16_t& address) {

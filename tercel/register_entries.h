@@ -34,7 +34,8 @@ struct ValueName {
 ParamGetter RawGetter(uint16_t address);
 // register / divisor, fixed with the given decimals.
 ParamGetter ScaledGetter(uint16_t address, double divisor, int decimals);
-// register / divisor register in whole numbers; empty while the divisor is 0.
+// register / divisor register in whole numbers; empty while the divisor is 0. Its entry counts as read
+// only with the divisor register (EntryWasRead), as an AmpsGetter entry only with both of its scales.
 ParamGetter RatioGetter(uint16_t address, uint16_t divisorAddress);
 // The register in amperes, one decimal; empty while the current scale or the maximum current is 0.
 ParamGetter AmpsGetter(uint16_t address);
@@ -55,6 +56,11 @@ ParamMaxFunction MotorMaxRpm();
 ParamEntry ShownEntry(void* owner, const RegisterText& text, ParamGetter getter);
 ParamEntry EditableEntry(void* owner, const RegisterText& text, const wchar_t* minValue,
                          ParamMaxFunction maxValue, ParamGetter getter, ParamSetter setter);
+
+// Whether the controller gave the entry's value in this connection: a register's entry when its
+// register was read, and the scale registers its value is worked out with too; an identity entry when
+// the controller's identity was taken; any other entry answers true.
+bool EntryWasRead(const ParamEntry& entry);
 
 // Whether a key of DirtyKeys or of an entry names a register: decimal digits only, within 16 bits.
 bool ParseRegisterKey(const std::wstring& key, uint16_t& address);

@@ -59,7 +59,11 @@ bool TercelController::IdentifyOnce() {
         Log("Tercel: identity answer of " + std::to_string(answer.size()) + " bytes ignored");
         return false;
     }
-    return HandleFrame(answer);
+    if (!HandleFrame(answer)) return false;
+    auto& marks = Marks();
+    marks.identityRead = true;
+    marks.sealedWithCommandSum = CarriesCommandSum(answer);
+    return true;
 }
 
 bool TercelController::Identify() {
@@ -85,21 +89,33 @@ bool TercelController::ReadAll() {
     return true;
 }
 
-bool TercelController::WriteDirtyRegisters() {
+WriteOutcome TercelController::WriteDirtyRegisters() {
     SetStatus("Writing Tercel Parameters");
-    for (const auto& key : DirtyKeys()) {
+    WriteOutcome outcome;
+    const DirtyKeySet keys = DirtyKeys();
+    for (const auto& key : keys) {
         uint16_t address = 0;
         // Keys left by another family ("13:10", "motorPeakSpeed") name no register of this one.
         if (!ParseRegisterKey(key, address)) {
             Log(L"Tercel: " + key + L" is not a register, not written");
             continue;
         }
-        Exchange(BuildWriteFrame(address, Registers()[address]), kWriteAnswerLength);
+        const Frame answer = Exchange(BuildWriteFrame(address, Registers()[address]), kWriteAnswerLength);
+        // Of a controller known to seal its answers with the command sum, a write answer without it
+        // was damaged on the way and confirms nothing.
+        const bool confirmed =
+            ValidateWriteAnswer(answer) && (!Marks().sealedWithCommandSum || CarriesCommandSum(answer));
+        if (confirmed) {
+            DirtyKeys().erase(key);
+            outcome.confirmed.push_back(key);
+        } else {
+            Log(L"Tercel: the write of " + key + L" was not confirmed");
+        }
         Pause(kRegisterWritePauseMs);
     }
-    DirtyKeys().clear();
+    outcome.notConfirmed.assign(DirtyKeys().begin(), DirtyKeys().end());
     SetStatus(kReadyStatus);
-    return true;
+    return outcome;
 }
 
 bool TercelController::OnParamEdited(const std::wstring& key) {
@@ -155,10 +171,7 @@ bool TercelController::LoadBackup(const std::filesystem::path& file) {
 }
 
 bool TercelController::ReadRegister(uint16_t address) {
-    const Frame answer = Exchange(BuildReadFrame(address), kReadAnswerLength);
-    if (answer.size() < kReadAnswerLength || !ValidateResponse(answer)) return false;
-    Registers()[address] = static_cast<uint16_t>(answer[2] | answer[3] << 8);
-    return true;
+    return ReadOneRegister(address, "Tercel");
 }
 
 }  // namespace Tercel

@@ -20,16 +20,19 @@ public:
     bool Identify() override;
     uint32_t GetBaudRate() const override { return 38400; }
 
-    // One identity request. True when a 39-byte identity came back and checked out.
+    // One identity request. True when a 39-byte identity came back and checked out; the identity then
+    // counts as read in this connection.
     bool IdentifyOnce();
-    // Every block in turn, with a status text for each. Registers that do not answer keep their values,
-    // so the read always succeeds.
+    // Every block in turn, with a status text for each. Registers that do not answer keep their values
+    // and stay unread, so the read always succeeds.
     bool ReadAll();
-    // One register read again into the register map. True when the controller answered and the
-    // answer checked out; otherwise the register keeps its value.
+    // One register read again into the register map, as ReadOneRegister reads it. True when an answer
+    // was taken; otherwise the register keeps its value.
     bool ReadRegister(uint16_t address);
-    // Sends each dirty register in ascending key order, then empties DirtyKeys. Answers are only logged.
-    bool WriteDirtyRegisters();
+    // Sends each dirty register once, in ascending key order. A register is confirmed by an answer
+    // that checks out and carries no refusal; it then leaves DirtyKeys. Every other key stays changed
+    // and is reported not confirmed.
+    WriteOutcome WriteDirtyRegisters();
     // After an edit of the motor's maximum speed, brings the forward speed down to it. True when the
     // page must show its values and maxima anew.
     bool OnParamEdited(const std::wstring& key);

@@ -52,6 +52,7 @@ void CommPortSelectCard::CreateControls(const Rect& content) {
 }
 
 void CommPortSelectCard::Hide() {
+    model_.OnControlsDestroyed();
     DestroyChild(portList_);
     DestroyChild(refresh_);
     DestroyChild(connect_);

@@ -25,7 +25,7 @@ public:
     void Show(PaintSurface& surface, const Rect& content) override;
     void Hide() override;
     bool OnCommand(int commandId, int notifyCode) override;
-    void OnDevicesChanged() override { model_.RefreshPorts(); }
+    void OnDevicesChanged() override { model_.OnDevicesChanged(); }
 
 private:
     void CreateControls(const Rect& content);

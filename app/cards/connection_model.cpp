@@ -34,7 +34,12 @@ const std::string& ConnectionHelpRtf() {
     return rtf;
 }
 
+void ConnectionModel::OnDevicesChanged() {
+    if (controlsShown_) RefreshPorts();
+}
+
 void ConnectionModel::OnControlsCreated() {
+    controlsShown_ = true;
     view_->SetStatusText1(session::Current().connected ? L"Connected" : L"Not Connected");
     RefreshPorts();
     view_->EnablePortList(!session::Current().connected);

@@ -50,7 +50,10 @@ public:
     // Called after the controls are made: status text 1, the ports, and the list box locked while
     // connected.
     void OnControlsCreated();
+    void OnControlsDestroyed() { controlsShown_ = false; }
     void RefreshPorts();
+    // A cable came or went: the list follows while the page is shown; another page's status stays.
+    void OnDevicesChanged();
     void ConnectOrDisconnect();
     const std::vector<SerialPortInfo>& Ports() const { return choice_.ports; }
     int Selected() const { return choice_.selected; }
@@ -65,6 +68,7 @@ private:
     DriverMaker makeDriver_;
     ConnectionView* view_ = nullptr;
     PortChoice choice_;
+    bool controlsShown_ = false;
 };
 
 }  // namespace app

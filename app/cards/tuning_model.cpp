@@ -4,8 +4,10 @@
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "core/prompter.h"
+#include "core/text.h"
 #include "datafiles/data_file.h"
 #include "session/family_table.h"
+#include "session/read_values.h"
 #include "session/session.h"
 #include "session/tuning_actions.h"
 
@@ -39,6 +41,13 @@ void TuningModel::OnControlsCreated() {
     SelectTab(TuningTab::Tuning);
     const std::wstring status = StatusText();
     if (!status.empty()) SetStatus(status);
+    ShowUnreadStatus();
+}
+
+// Values the controller did not give are shown empty; the status line says how many and what to do.
+void TuningModel::ShowUnreadStatus() const {
+    const std::wstring unread = session::UnreadStatusText(session::ReadState(family_));
+    if (!unread.empty()) SetStatus(unread);
 }
 
 bool TuningModel::OnCommand(int commandId) {
@@ -89,11 +98,22 @@ const std::vector<ShownRow>& TuningModel::Rows(TuningTab tab) const {
     return rows_[TabIndex(tab)];
 }
 
+// "Current Value" is what the controller gave in this connection, "Change To" what the model holds,
+// pending edits included; an entry the controller did not give shows neither.
+RowCells TuningModel::ShownCells(const ParamEntry& entry) {
+    RowCells cells = CellsOf(entry);
+    const auto read = session::LastRead().Of(entry.key);
+    cells.current = read.value_or(std::wstring());
+    if (!read) cells.changeTo.clear();
+    return cells;
+}
+
 void TuningModel::RebuildLists() {
     // Row numbers are about to change under an open editor.
     EndEdit();
     family_ = ConnectedFamily();
     registry_.Rebuild(family_);
+    const bool wasStale = stale_;
     stale_ = false;
     for (const TuningTab tab : kTabs) {
         auto& shown = RowsOf(tab);
@@ -105,12 +125,14 @@ void TuningModel::RebuildLists() {
             if (row.IsHeading()) {
                 line.cells.label = row.heading;
             } else {
-                line.cells = CellsOf(*row.entry);
+                line.cells = ShownCells(*row.entry);
             }
             shown.push_back(std::move(line));
         }
         if (view_) view_->FillList(tab);
     }
+    // After a read or a write the status line says what could not be read.
+    if (wasStale) ShowUnreadStatus();
 }
 
 // Dependent values changed in the model, not on the controller: they are pending like the edit
@@ -121,9 +143,11 @@ void TuningModel::RefreshValues(TuningTab tab) {
     for (size_t i = 0; i < shown.size(); ++i) {
         ShownRow& row = shown[i];
         if (row.tag < 0 || !row.entry) continue;
-        std::wstring value = CurrentText(*row.entry);
-        if (value == row.cells.changeTo) continue;
-        row.cells.changeTo = std::move(value);
+        // A limit may follow another value (the motor's maximum speed bounds the gear speeds).
+        RowCells cells = ShownCells(*row.entry);
+        if (cells.changeTo == row.cells.changeTo && cells.max == row.cells.max) continue;
+        row.cells.changeTo = std::move(cells.changeTo);
+        row.cells.max = std::move(cells.max);
         if (view_) view_->UpdateRow(tab, i);
     }
 }
@@ -149,7 +173,10 @@ bool TuningModel::BeginEdit(TuningTab tab, int row, int column) {
     const auto& shown = Rows(tab);
     if (static_cast<size_t>(row) >= shown.size()) return false;
     const ShownRow& line = shown[static_cast<size_t>(row)];
-    if (!registry_.EditableEntry(line.tag)) return false;
+    const ParamEntry* entry = registry_.EditableEntry(line.tag);
+    // A value the controller did not give in this connection is not edited: there is nothing to
+    // change from.
+    if (!entry || !session::LastRead().Has(entry->key)) return false;
     editTab_ = tab;
     editRow_ = row;
     editColumn_ = column;
@@ -168,10 +195,11 @@ void TuningModel::CommitEdit(const std::wstring& typed) {
         const std::wstring text = typed.substr(0, kMaxEditLength);
         const EditResult result = session::CommitEdit(family_, *entry, text, openedWith_);
         if (result.outcome == EditOutcome::Refused) {
-            CurrentPrompter().ShowMessage(std::wstring(kRefusalText), std::wstring(kRefusalTitle),
-                                          MessageIcon::Error);
+            CurrentPrompter().ShowMessage(result.message.empty() ? std::wstring(kRefusalText) : result.message,
+                                          std::wstring(kRefusalTitle), MessageIcon::Error);
         } else if (result.outcome == EditOutcome::Stored) {
-            line.cells.changeTo = text;
+            // What the entry now holds: an option's name for its index, or what a rule made of the value.
+            line.cells.changeTo = CurrentText(*entry);
             if (view_) view_->UpdateRow(editTab_, static_cast<size_t>(editRow_));
             if (result.refreshDependents && view_) view_->PostEvent(kEventRefreshTuningValues);
         }
@@ -211,6 +239,11 @@ void TuningModel::Load() {
 void TuningModel::Save() {
     EndEdit();
     if (HasUnwrittenChanges() && !Confirmed(kSaveUnwrittenWarning)) return;
+    const std::wstring refusal = session::BackupRefusalText(ConnectedFamily());
+    if (!refusal.empty()) {
+        CurrentPrompter().ShowMessage(refusal, std::wstring(kWarningTitle), MessageIcon::Warning);
+        return;
+    }
     datafiles::DataFileContext context;
     context.part = session::Ops(ConnectedFamily()).dataFile;
     context.executableDirectory = executableDirectory_;
@@ -220,10 +253,14 @@ void TuningModel::Save() {
 void TuningModel::Reset() {
     EndEdit();
     if (HasUnwrittenChanges() && !Confirmed(kResetUnwrittenWarning)) return;
+    if (!session::EnsurePortOpen()) {
+        CurrentPrompter().ShowMessage(text::Utf8ToWide(session::kPortLostText), L"Error", MessageIcon::Error);
+        return;
+    }
     if (view_) view_->BeginWait();
-    session::ReadEverything(ConnectedFamily());
+    const session::ReadOutcome outcome = session::ReadEverything(ConnectedFamily());
     if (view_) view_->EndWait();
-    ExpectRebuild();
+    if (outcome.portOpen) ExpectRebuild();
 }
 
 void TuningModel::Write() {
@@ -233,10 +270,24 @@ void TuningModel::Write() {
         return;
     }
     if (!Confirmed(kWriteWarning)) return;
+    if (!session::EnsurePortOpen()) {
+        CurrentPrompter().ShowMessage(text::Utf8ToWide(session::kPortLostText), L"Error", MessageIcon::Error);
+        return;
+    }
     if (view_) view_->BeginWait();
-    session::WritePendingChanges(ConnectedFamily());
+    const WriteOutcome outcome = session::WritePendingChanges(ConnectedFamily());
     if (view_) view_->EndWait();
     ExpectRebuild();
+    if (outcome.AllConfirmed()) return;
+    std::wstring names;
+    for (const std::wstring& key : outcome.notConfirmed) {
+        const ParamEntry* entry = session::FindEntry(family_, key);
+        names += L"\n" + (entry ? entry->label : key);
+    }
+    const std::wstring text = std::wstring(kNotConfirmed) + names;
+    SetStatus(L"Not written: the controller did not confirm " + std::to_wstring(outcome.notConfirmed.size()) +
+              (outcome.notConfirmed.size() == 1 ? L" value" : L" values"));
+    CurrentPrompter().ShowMessage(text, L"Error", MessageIcon::Error);
 }
 
 }  // namespace app

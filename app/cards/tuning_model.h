@@ -66,6 +66,8 @@ inline constexpr std::wstring_view kResetUnwrittenWarning =
 inline constexpr std::wstring_view kWriteWarning =
     L"This will write pending changes to the controller.\n\nDo you want to continue?";
 inline constexpr std::wstring_view kNothingToWrite = L"No changes to write!";
+// Followed by the labels of the values the controller did not confirm, one a line.
+inline constexpr std::wstring_view kNotConfirmed = L"The controller did not confirm:";
 
 // What the model asks of the page's controls and of the main window.
 class TuningView {
@@ -145,6 +147,8 @@ public:
 
 private:
     std::vector<ShownRow>& RowsOf(datafiles::TuningTab tab);
+    static RowCells ShownCells(const ParamEntry& entry);
+    void ShowUnreadStatus() const;
     void EndEdit();
     // The lists still point into entries that a read or an import may have replaced: nothing reads
     // or edits through them until the rebuild comes.

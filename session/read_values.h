@@ -1,0 +1,45 @@
+// What the controller gave in this connection: the shown text of every entry as last read, by key.
+// The pages show this as "Current Value" and the model's value (pending edits included) as "Change
+// To"; an entry the controller never gave has no value here and is shown empty, never as a number.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/family.h"
+#include "core/param_entry.h"
+
+namespace session {
+
+class ReadValues {
+public:
+    // After a read from the controller: every entry of the family's layout that the controller gave
+    // takes its shown text; an entry that did not answer keeps what it had.
+    void Take(Family family);
+    // After a write: the keys the controller confirmed hold what was written.
+    void TakeConfirmed(Family family, const std::vector<std::wstring>& keys);
+    void Clear() { values_.clear(); }
+
+    // The text last read for the key; none when the controller never gave it in this connection.
+    std::optional<std::wstring> Of(const std::wstring& key) const;
+    bool Has(const std::wstring& key) const { return values_.count(key) != 0; }
+    // The entries of the family's layout without a value read in this connection, in page order.
+    std::vector<const ParamEntry*> Unread(Family family) const;
+    // Every entry of the family's layout once, in page order.
+    static std::vector<const ParamEntry*> Entries(Family family);
+
+private:
+    std::map<std::wstring, std::wstring> values_;
+};
+
+// The connection's values, emptied whenever the families are reset.
+ReadValues& LastRead();
+
+// Puts the values last read back into the model for every changed key, so that a discarded edit
+// cannot pass for the controller's value; the keys stay as they are in DirtyKeys. False when a value
+// could not be put back (its key is then left changed).
+bool RestoreLastRead(Family family);
+
+}  // namespace session
