@@ -73,6 +73,41 @@ TEST(Text, LeadingNumberParse) {
     }
 }
 
+// What a technician types: the whole text must be the number, in ASCII, with a point for decimals.
+TEST(Text, TypedNumberIsTheWholeText) {
+    using text::TypedNumberError;
+    struct Case {
+        const wchar_t* in;
+        std::optional<double> out;
+        TypedNumberError error;
+    };
+    const Case cases[] = {
+        {L" 100 ", 100.0, TypedNumberError::None},
+        {L"-7.5", -7.5, TypedNumberError::None},
+        {L".5", 0.5, TypedNumberError::None},
+        {L"2,5", std::nullopt, TypedNumberError::DecimalComma},
+        {L"5000abc", std::nullopt, TypedNumberError::NotANumber},
+        {L"0x10", std::nullopt, TypedNumberError::NotANumber},
+        {L"1e3", std::nullopt, TypedNumberError::NotANumber},
+        {L"1.2.3", std::nullopt, TypedNumberError::NotANumber},
+        {L"1,000.5", std::nullopt, TypedNumberError::NotANumber},
+        {L"", std::nullopt, TypedNumberError::NotANumber},
+        {L"-", std::nullopt, TypedNumberError::NotANumber},
+        {L"6\u0130\u0130\u0130\u0130", std::nullopt, TypedNumberError::NotANumber},  // letters whose low byte is '0'
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::WideToUtf8(c.in));
+        TypedNumberError error = TypedNumberError::None;
+        EXPECT_EQ(text::ParseTypedNumber(std::wstring_view(c.in), &error), c.out);
+        EXPECT_EQ(error, c.error);
+    }
+    // No character outside ASCII counts as a digit or a point, whatever its low byte.
+    for (wchar_t c = 0x80; c < 0x3000; ++c) {
+        const std::wstring typed = std::wstring(L"6") + c;
+        ASSERT_FALSE(text::ParseTypedNumber(std::wstring_view(typed))) << static_cast<int>(c);
+    }
+}
+
 TEST(Text, CheckedScaleRefusesWhatDoesNotFit) {
     EXPECT_EQ(text::CheckedScaleU16(12.34, 100), 1234);
     EXPECT_EQ(text::CheckedScaleU16(6553.5, 10), 65535);

@@ -42,7 +42,12 @@ for entry in FJ:7:VantrelSim7 EV48-400-C:8:VantrelSim8 Tercel:9:CH340-VantrelSim
     SIM_PIDS="$SIM_PIDS $!"
     REG_ADDS="${REG_ADDS}reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\$device /t REG_SZ /d COM$number /f >nul && "
 done
-for number in 7 8 9; do
+# COM10: an FJ controller that never answers one read and refuses every write.
+"$SIM" --family FJ --link "$PREFIX/dosdevices/com10" --state "$WORK/10.txt" --fault silent --fault-on 10 \
+    --refuse-writes > "$WORK/ready10" &
+SIM_PIDS="$SIM_PIDS $!"
+REG_ADDS="${REG_ADDS}reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\VantrelSim10 /t REG_SZ /d COM10 /f >nul && "
+for number in 7 8 9 10; do
     waited=0
     until grep -q '^READY ' "$WORK/ready$number" 2>/dev/null; do
         waited=$((waited + 1))
@@ -53,7 +58,8 @@ done
 
 # The SERIALCOMM key lives only as long as the wine server, so the values go in from the session that
 # runs the tests.
-export VANTREL_TEST_FJ_PORT=COM7 VANTREL_TEST_EV48400C_PORT=COM8 VANTREL_TEST_TERCEL_PORT=COM9
+export VANTREL_TEST_FJ_PORT=COM7 VANTREL_TEST_EV48400C_PORT=COM8 VANTREL_TEST_TERCEL_PORT=COM9 \
+    VANTREL_TEST_FJ_STUBBORN_PORT=COM10
 WIN_WORK="Z:$(printf '%s' "$WORK" | tr / '\\')"
 export VANTREL_TEST_FJ_STATE="$WIN_WORK\\7.txt" VANTREL_TEST_EV48400C_STATE="$WIN_WORK\\8.txt" \
     VANTREL_TEST_TERCEL_STATE="$WIN_WORK\\9.txt"

@@ -212,4 +212,48 @@ TEST(TuningPage, EditWriteResetSaveAndLoadOnEachFamily) {
     }
 }
 
+// A controller that leaves one read unanswered and refuses writes: the row it did not give stays
+// empty and opens no editor, and a refused write names what was not taken and stays pending.
+TEST(TuningPage, UnreadRowAndUnconfirmedWrite) {
+    GuiHarness gui;
+    gui.WriteSettingsFile(SettingsFor(kFamilies[0]));
+    gui.Start();
+    gui.Click(app::kIdAgree);
+    ASSERT_TRUE(SelectPort(gui, Variable("VANTREL_TEST_FJ_STUBBORN_PORT")));
+    gui.Click(app::kIdConnect);
+    ASSERT_EQ(gui.Dashboard().CurrentKey(), app::kKeyTuning);
+    EXPECT_EQ(gui.StatusText2(), L"1 value could not be read: press Reset to read them again");
+
+    HWND list = gui.Control(app::kIdTuningListFirst);
+    const auto rows = ListViewRows(list);
+    int unread = -1;
+    int other = -1;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        if (rows[i][4].empty()) continue;  // a heading
+        if (rows[i][1].empty() && unread < 0) unread = static_cast<int>(i);
+        if (!rows[i][1].empty() && other < 0) other = static_cast<int>(i);
+    }
+    ASSERT_GT(unread, 0);
+    ASSERT_GT(other, 0);
+    EXPECT_TRUE(rows[static_cast<size_t>(unread)][2].empty());
+    testsupport::DoubleClickListViewCell(list, unread, app::kChangeToColumn);
+    gui.Pump();
+    EXPECT_EQ(Card(gui)->Editor(), nullptr);
+
+    // Its minimum, or its maximum where it holds the minimum already: a value the page takes.
+    const auto& shown = rows[static_cast<size_t>(other)];
+    const std::wstring typed = shown[4] != shown[1] ? shown[4] : shown[5];
+    EditCell(gui, list, other, typed);
+    gui.Prompter().messages.clear();
+    gui.Click(app::kIdWrite);
+    gui.Pump();
+    const std::wstring label = rows[static_cast<size_t>(other)][0];
+    EXPECT_THAT(gui.Prompter().messages,
+                Contains(L"Error: " + std::wstring(app::kNotConfirmed) + L"\n" + label));
+    EXPECT_EQ(ListViewRows(list).at(static_cast<size_t>(other)).at(2), typed);
+    EXPECT_EQ(CellColour(list, other, app::kChangeToColumn), app::kChangedBackground);
+    EXPECT_FALSE(DirtyKeys().empty());
+    gui.Finish();
+}
+
 }  // namespace
