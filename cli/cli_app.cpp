@@ -23,6 +23,7 @@ struct Arguments {
     std::vector<std::string> familyNames;
     bool json = false;
     bool write = false;
+    bool force = false;
     std::string file;
     std::string customer;
     std::vector<std::string> assignments;
@@ -87,6 +88,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     AddConnectOptions(backup, arguments);
     backup->add_option("--out", arguments.file, "backup file to write")->required();
     backup->add_option("--customer", arguments.customer, "customer name kept in the backup");
+    backup->add_flag("--force", arguments.force, "replace the file when it exists");
 
     auto* load = program.add_subcommand("load", "apply a backup or profile; writes only with --write");
     AddConnectOptions(load, arguments);
@@ -146,7 +148,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (*faults)
             result = FaultsCommand(connect, arguments.json, io);
         else if (*backup)
-            result = BackupCommand(connect, file, arguments.customer, io);
+            result = BackupCommand(connect, file, arguments.customer, arguments.force, io);
         else if (*load)
             result = LoadCommand(connect, file, arguments.write, arguments.json, io);
         else if (*set)

@@ -37,8 +37,9 @@ int PortsCommand(bool json, CommandIo& io);
 int ProbeCommand(const ConnectOptions& connect, CommandIo& io);
 int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io);
 int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io);
+// Writes a new file, or replaces a regular file only with force.
 int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& file,
-                  const std::string& customer, CommandIo& io);
+                  const std::string& customer, bool force, CommandIo& io);
 int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, bool write, bool json,
                 CommandIo& io);
 int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments, bool write,

@@ -85,6 +85,23 @@ std::string Names(const std::vector<std::string>& names) {
     return joined;
 }
 
+// Why a backup may not be written to the path: another file's contents are never replaced by
+// surprise, and a link, a pipe or a folder is no place for a backup.
+std::string ReplaceProblem(const std::filesystem::path& file, bool force) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(file, error);
+    if (std::filesystem::exists(status)) {
+        if (!std::filesystem::is_regular_file(status)) return "not a regular file: choose another name";
+        if (!force) return "the file exists: add --force to replace it";
+        if ((status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
+            return "the file is write-protected: choose another name";
+        return {};
+    }
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (!std::filesystem::is_directory(folder, error)) return "its folder does not exist: create it first";
+    return {};
+}
+
 int ConnectFailed(CommandIo& io, const ConnectedSession& connection) {
     return Fail(io, connection.Status(), connection.Error());
 }
@@ -331,7 +348,9 @@ int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
 }
 
 int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& file,
-                  const std::string& customer, CommandIo& io) {
+                  const std::string& customer, bool force, CommandIo& io) {
+    if (const std::string why = ReplaceProblem(file, force); !why.empty())
+        return Fail(io, kExitRefused, text::PathToUtf8(file) + ": " + why);
     const ConnectedSession connection(connect.port, connect.families);
     if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
     const session::ReadOutcome state = session::ReadState(connection.Family());
@@ -341,6 +360,11 @@ int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& fi
                         " value(s) were not read from the controller; check the cable and try again");
     datafiles::DataFileContext context = ContextFor(connection.Family());
     context.customerName = customer;
+    // The backups folder beside the program is made only when the backup goes there.
+    std::error_code ignored;
+    context.createBackupsFolder =
+        std::filesystem::weakly_canonical(file.parent_path(), ignored) ==
+        std::filesystem::weakly_canonical(datafiles::BackupsFolder(context), ignored);
     io.prompter.SetSaveFile(file);
     if (!datafiles::SaveBackup(context)) {
         const std::string why = io.prompter.LastMessageText();

@@ -33,17 +33,28 @@ void SetWriteLimit(std::optional<size_t> bytes) {
 }
 }  // namespace atomicdetail
 
-std::filesystem::path AtomicTemporaryPath(const std::filesystem::path& target) {
+std::filesystem::path AtomicTemporaryPath(const std::filesystem::path& target, unsigned attempt) {
     std::filesystem::path temporary = target;
-    temporary += ".tmp";
+    temporary += ".vantrel-tmp" + (attempt == 0 ? std::string() : std::to_string(attempt));
     return temporary;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view contents,
                          std::string* reason) {
-    const std::filesystem::path temporary = AtomicTemporaryPath(target);
+    // Whatever stands under a temporary's name (a run that was killed, a file of the user's) is
+    // somebody's: it is neither overwritten nor removed.
+    constexpr unsigned kAttempts = 100;
+    std::filesystem::path temporary;
+    for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
+        std::error_code ignored;
+        temporary = AtomicTemporaryPath(target, attempt);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(temporary, ignored))) break;
+        if (attempt + 1 == kAttempts) {
+            Explain(reason, "Cannot write: no free temporary name beside " + text::PathToUtf8(target));
+            return false;
+        }
+    }
     {
-        // A temporary left by a run that was killed is simply overwritten.
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
             Explain(reason, "Cannot write: " + text::PathToUtf8(temporary));

@@ -8,14 +8,15 @@
 #include <string>
 #include <string_view>
 
-// Writes the contents to "<target>.tmp" beside the target, flushes and closes it, then renames it over
-// the target. False, with the target as it was and no temporary left behind, when any step fails;
-// reason then says which step and why.
+// Writes the contents to a temporary file beside the target, flushes and closes it, then renames it
+// over the target. False, with the target as it was and no temporary left behind, when any step fails;
+// reason then says which step and why. A file already there under the temporary's name is never
+// touched: the next free name is taken.
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view contents,
                          std::string* reason = nullptr);
 
-// The temporary file's name for a target.
-std::filesystem::path AtomicTemporaryPath(const std::filesystem::path& target);
+// The temporary file's name for a target: "<target>.vantrel-tmp", then "<target>.vantrel-tmp1" and on.
+std::filesystem::path AtomicTemporaryPath(const std::filesystem::path& target, unsigned attempt = 0);
 
 namespace atomicdetail {
 // Makes every write fail once this many bytes of the temporary file are out, as a full disk would

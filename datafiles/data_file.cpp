@@ -164,9 +164,11 @@ bool SaveBackup(const DataFileContext& context, const host::LocalTime& when) {
         Log("Path too long: " + proposed);
         return false;
     }
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) Log("Cannot create " + text::PathToUtf8(folder) + ": " + error.message());
+    if (context.createBackupsFolder) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) Log("Cannot create " + text::PathToUtf8(folder) + ": " + error.message());
+    }
 
     Log("TuningCard::SaveFile()");
     FileDialogRequest request = DialogRequest("Save Vantrel Data");

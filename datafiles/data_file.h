@@ -37,6 +37,7 @@ struct DataFileContext {
     std::filesystem::path executableDirectory;
     std::string windowTitle = ProgramTitle();  // "Version=" of a backup
     std::string customerName;                  // empty unless one was set
+    bool createBackupsFolder = true;           // made before the dialog opens in it
     static std::string ProgramTitle();         // "Vantrel  :  <version>"
 };
 

@@ -43,7 +43,10 @@ TEST_F(AtomicFile, ReplacesOrCreatesTheWholeFile) {
         WriteFileBytes(AtomicTemporaryPath(target), "half of an old wri");
         EXPECT_TRUE(WriteFileAtomically(target, c.after));
         EXPECT_EQ(ReadFileBytes(target), c.after);
-        EXPECT_FALSE(std::filesystem::exists(AtomicTemporaryPath(target)));
+        // Not this program's to remove, and nothing else left behind.
+        EXPECT_EQ(ReadFileBytes(AtomicTemporaryPath(target)), "half of an old wri");
+        EXPECT_FALSE(std::filesystem::exists(AtomicTemporaryPath(target, 1)));
+        std::filesystem::remove(AtomicTemporaryPath(target));
     }
 }
 
