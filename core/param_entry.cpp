@@ -1,7 +1,10 @@
 #include "core/param_entry.h"
 
 #include <algorithm>
+#include <limits>
+#include <set>
 
+#include "core/ini_file.h"
 #include "core/param_registry.h"
 
 ParamMaxFunction FixedMax(std::wstring value) {
@@ -16,46 +19,143 @@ std::optional<ParamRange> EntryRange(const ParamEntry& entry) {
     return std::nullopt;
 }
 
-bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value) {
+std::string ParamValueProblem(const ParamEntry& entry, const std::string& value) {
+    // A shown-only value (live data, identification) is never something to send to a controller.
+    if (entry.readOnly) return "it is read-only";
+    if (entry.kind == ParamKind::Text) return {};
+    text::TypedNumberError error = text::TypedNumberError::None;
+    const auto number = text::ParseTypedNumber(value, &error);
+    if (!number)
+        return error == text::TypedNumberError::DecimalComma ? "a decimal comma: use a point"
+                                                             : "not a number";
+    // Bounds are read the way the tuning page reads them; a bound without a number (an option name, an
+    // empty text) admits nothing unless the entry counts its options. NaN never reaches here, and
+    // !(a && b) would refuse it.
+    const auto range = EntryRange(entry);
+    if (!range) return "the entry takes no number";
+    if (!(range->low <= *number && *number <= range->high))
+        return "outside its limits " + text::WideToUtf8(entry.minValue) + " to " +
+               (entry.maxValue ? text::WideToUtf8(entry.maxValue(entry.owner)) : std::string());
+    return {};
+}
+
+bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value, std::string* why) {
+    const auto refuse = [why](std::string reason) {
+        if (why) *why = std::move(reason);
+        return false;
+    };
     const std::wstring label = text::Utf8ToWide(key);
     const auto entry =
         std::find_if(entries.begin(), entries.end(), [&](const ParamEntry& e) { return e.label == label; });
     if (entry == entries.end()) {
         Log("No matching entry found for: " + key);
-        return false;
+        return refuse("no such setting");
     }
-    // A shown-only value (live data, identification) is never something to send to a controller.
-    if (entry->readOnly) {
-        Log("Read-only entry not changed: " + key);
-        return false;
-    }
-    if (entry->kind != ParamKind::Text) {
-        text::TypedNumberError error = text::TypedNumberError::None;
-        const auto number = text::ParseTypedNumber(value, &error);
-        if (!number) {
-            Log("Invalid value for key: " + key + " -> " +
-                (error == text::TypedNumberError::DecimalComma ? "a decimal comma: use a point" : "not a number"));
-            return false;
-        }
-        // Bounds are read the way the tuning page reads them; a bound without a number (an option
-        // name, an empty text) admits nothing unless the entry counts its options. NaN never reaches
-        // here, and !(a && b) would refuse it.
-        const auto range = EntryRange(*entry);
-        if (!range || !(range->low <= *number && *number <= range->high)) {
+    if (const std::string problem = ParamValueProblem(*entry, value); !problem.empty()) {
+        if (entry->readOnly)
+            Log("Read-only entry not changed: " + key);
+        else if (problem == "not a number" || problem == "a decimal comma: use a point")
+            Log("Invalid value for key: " + key + " -> " + problem);
+        else
             Log("Value out of range for " + key + ": " + value);
-            return false;
-        }
+        return refuse(problem);
     }
     try {
         if (!entry->setter) throw std::bad_function_call();
         entry->setter(entry->owner, value);
     } catch (...) {
         Log("Setter failed for: " + key);
-        return false;
+        return refuse("the value cannot be stored");
     }
     DirtyKeys().insert(entry->key);
     Log("Updated: " + key + " = " + value);
     return true;
+}
+
+ProfileOutcome ApplyProfile(const IniDocument& document, const std::vector<ProfileHeading>& headings,
+                            size_t sectionBuffer, const std::function<void(const ParamEntry&)>& afterEach,
+                            const std::function<void()>& restore) {
+    constexpr size_t kWhole = std::numeric_limits<size_t>::max();
+    ProfileOutcome outcome;
+    const DirtyKeySet dirtyBefore = DirtyKeys();
+    std::set<std::wstring> seen;
+    for (const auto& heading : headings) {
+        const auto lines = document.GetSectionLines(heading.section, sectionBuffer);
+        // What the reader would have cut off is not applied in part: the whole section is refused.
+        if (lines != document.GetSectionLines(heading.section, kWhole)) {
+            outcome.refused.push_back("[" + heading.section + "]: longer than " +
+                                      std::to_string(sectionBuffer) + " characters, it would be cut short");
+            continue;
+        }
+        for (const auto& line : lines) {
+            const auto refuse = [&](const std::string& reason) {
+                outcome.refused.push_back("[" + heading.section + "] " + line + ": " + reason);
+                Log("Profile line refused: [" + heading.section + "] " + line + ": " + reason);
+            };
+            const size_t equals = line.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                refuse("not label=value");
+                continue;
+            }
+            const std::string key = line.substr(0, equals);
+            const std::string value = line.substr(equals + 1);
+            Log("Key= " + key + " : Value=" + value);
+            const std::wstring label = text::Utf8ToWide(key);
+            EntryList* target = nullptr;
+            const ParamEntry* entry = nullptr;
+            for (EntryList* list : heading.lists)
+                for (const auto& candidate : *list)
+                    if (!entry && candidate.label == label) {
+                        target = list;
+                        entry = &candidate;
+                    }
+            if (!entry) {
+                Log("No matching entry found for: " + key);
+                refuse("no such setting under [" + heading.section + "]");
+                continue;
+            }
+            if (!seen.insert(entry->key.empty() ? label : entry->key).second) {
+                refuse("given twice");
+                continue;
+            }
+            if (entry->readOnly) {
+                if (entry->getter && entry->getter(entry->owner) == value) continue;  // as it is: described
+                refuse("it is read-only");
+                continue;
+            }
+            std::string why;
+            if (!ApplyParamValue(*target, key, value, &why)) {
+                refuse(why);
+                continue;
+            }
+            ++outcome.applied;
+            if (afterEach) {
+                // Looked up again: storing a value may publish the group's entries anew.
+                for (const auto& applied : *target)
+                    if (applied.label == label) {
+                        afterEach(applied);
+                        break;
+                    }
+            }
+        }
+    }
+    if (!outcome.Taken()) {
+        if (restore) restore();
+        DirtyKeys() = dirtyBefore;
+        Log(outcome.refused.empty() ? "Profile holds no settings: nothing changed"
+                                    : "Profile refused: nothing changed");
+    }
+    return outcome;
+}
+
+std::string ProfileRefusalText(const std::string& path, const ProfileOutcome& outcome) {
+    constexpr size_t kShown = 10;
+    if (outcome.refused.empty()) return "The profile holds no settings and was not loaded:\n" + path;
+    std::string message = "The profile was not loaded; nothing was changed:\n" + path;
+    for (size_t i = 0; i < outcome.refused.size() && i < kShown; ++i) message += "\n" + outcome.refused[i];
+    if (outcome.refused.size() > kShown)
+        message += "\n... and " + std::to_string(outcome.refused.size() - kShown) + " more";
+    return message;
 }
 
 std::string DescribeEntries(const void* owner, const std::vector<const EntryList*>& lists) {

@@ -21,6 +21,8 @@
 #include "core/log.h"
 #include "core/text.h"
 
+class IniDocument;
+
 enum class ParamKind : int32_t {
     UInt8 = 0,
     UInt16 = 1,
@@ -171,9 +173,37 @@ ParamMaxFunction makeWStringGetter(std::function<std::wstring(C*)> function) {
 // A fixed maximum, for the common case.
 ParamMaxFunction FixedMax(std::wstring value);
 
+// Why a typed value cannot go into the entry ("is read-only", "not a number", "outside its limits 0 to
+// 6000"), or empty when it can: the typed-number rule and the entry's limits, nothing stored.
+std::string ParamValueProblem(const ParamEntry& entry, const std::string& value);
+
 // Applies one key=value line of a profile to a list: finds the entry by label, checks the value
-// against the entry's limits, stores it and marks the key dirty. Every outcome is logged.
-bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value);
+// against the entry's limits, stores it and marks the key dirty. Every outcome is logged; why, when
+// given, receives the reason of a refusal.
+bool ApplyParamValue(EntryList& entries, const std::string& key, const std::string& value,
+                     std::string* why = nullptr);
+
+// A profile: label=value lines under headings, each heading naming the lists its labels belong to.
+// Taken whole or not at all: every line must name an entry of its heading's lists (once in the whole
+// profile) and carry a value the entry takes, and no heading may be longer than what its reader takes
+// in (sectionBuffer). Lines apply in file order, so a limit set by one line holds for the next. On any
+// refusal, or when there is nothing to take, restore() puts the family's values back and DirtyKeys is
+// put back as it was. A line of a read-only entry carrying the value shown is a description, not a
+// setting: it is passed over; with another value it is refused.
+struct ProfileHeading {
+    std::string section;
+    std::vector<EntryList*> lists;
+};
+struct ProfileOutcome {
+    size_t applied = 0;
+    std::vector<std::string> refused;  // "[Tuning] label=value: reason", in file order
+    bool Taken() const { return applied > 0 && refused.empty(); }
+};
+ProfileOutcome ApplyProfile(const IniDocument& document, const std::vector<ProfileHeading>& headings,
+                            size_t sectionBuffer, const std::function<void(const ParamEntry&)>& afterEach,
+                            const std::function<void()>& restore);
+// The message of a profile not taken: its file and, one a line, what was refused (the first few).
+std::string ProfileRefusalText(const std::string& path, const ProfileOutcome& outcome);
 
 // "label=value" lines for every entry of the lists that belongs to owner, in list order.
 std::string DescribeEntries(const void* owner, const std::vector<const EntryList*>& lists);

@@ -1,15 +1,21 @@
 #include "datafiles/backup_records.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "core/hex_text.h"
+#include "core/param_entry.h"
 #include "core/payload_cipher.h"
 #include "core/text.h"
+#include "datafiles/tuning_layout.h"
 #include "ev48400c/message_store.h"
 #include "fj/packet_codec.h"
+#include "fj/parameter_table.h"
+#include "fj/value_table.h"
 #include "tercel/command_codec.h"
 #include "tercel/config.h"
 #include "tercel/drive_info.h"
@@ -25,7 +31,9 @@ namespace datafiles {
 namespace {
 
 constexpr size_t kValueBuffer = 256;
-constexpr size_t kRecordBuffer = 2048;
+// Records are read whole, however many and however long (the file itself is bounded): a list cut by a
+// reader's buffer would leave records out without a word.
+constexpr size_t kWhole = std::numeric_limits<size_t>::max();
 
 std::string FromLowBytes(std::string_view narrow) {
     return text::WideToUtf8(text::WidenByChar(narrow));
@@ -70,8 +78,8 @@ uint16_t LowFirst(const std::vector<uint8_t>& frame, size_t position) {
 std::vector<DataRecord> DataSectionRecords(const IniDocument& document,
                                            const std::function<void(DataRecord&)>& check) {
     std::vector<DataRecord> records;
-    for (const auto& key : document.GetKeys("Data", kRecordBuffer)) {
-        DataRecord record{"Data", key, document.GetString("Data", key, "", kRecordBuffer), {}, {}, {}, {}, {}};
+    for (const auto& key : document.GetKeys("Data", kWhole)) {
+        DataRecord record{"Data", key, document.GetString("Data", key, "", kWhole), {}, {}, {}, {}, {}};
         if (const auto frame = Decipher(record.text, record.damage)) {
             record.frame = *frame;
             check(record);
@@ -98,22 +106,45 @@ void CheckFjRecord(DataRecord& record, bool describe) {
     record.value = std::to_string(LowFirst(f, 7));
 }
 
-// Register labels come from the family's entries, which are built over its block objects: they are
-// made here without a controller and forgotten again afterwards.
+// The Tercel blocks a check needs, made here without a controller when the family has none and
+// forgotten again afterwards; blocks a connection made are used as they are.
+class TercelBlocks {
+public:
+    TercelBlocks() {
+        auto& objects = Tercel::Objects();
+        Make(objects.config, {Tercel::kConfigList});
+        Make(objects.driveInfo, {Tercel::kDriveInfoList});
+        Make(objects.motor, {Tercel::kMotorList});
+        Make(objects.speedControl,
+             {Tercel::kSpeedLimitList, Tercel::kMotorSpeedList, Tercel::kCurrentLimitList,
+              Tercel::kAccelerationMode0List, Tercel::kAccelerationMode1List});
+        Make(objects.vehicle, {Tercel::kVehicleList});
+    }
+    ~TercelBlocks() {
+        for (const auto name : lists_) Tercel::List(name).clear();
+        for (const auto& forget : forget_) forget();
+    }
+    TercelBlocks(const TercelBlocks&) = delete;
+    TercelBlocks& operator=(const TercelBlocks&) = delete;
+
+private:
+    // A block is made only when neither it nor its entries are there.
+    template <typename T>
+    void Make(std::shared_ptr<T>& block, std::initializer_list<std::string_view> lists) {
+        if (block) return;
+        for (const auto name : lists)
+            if (!Tercel::List(name).empty()) return;
+        block = std::make_shared<T>();
+        block->BuildParamEntries();
+        lists_.insert(lists_.end(), lists.begin(), lists.end());
+        forget_.push_back([&block] { block.reset(); });
+    }
+    std::vector<std::string_view> lists_;
+    std::vector<std::function<void()>> forget_;
+};
+
 std::map<uint16_t, std::string> TercelRegisterLabels() {
     using namespace Tercel;
-    ResetFamily();
-    auto& objects = Objects();
-    objects.config = std::make_shared<Config>();
-    objects.driveInfo = std::make_shared<DriveInfo>();
-    objects.motor = std::make_shared<Motor>();
-    objects.speedControl = std::make_shared<SpeedControl>();
-    objects.vehicle = std::make_shared<Vehicle>();
-    objects.config->BuildParamEntries();
-    objects.driveInfo->BuildParamEntries();
-    objects.motor->BuildParamEntries();
-    objects.speedControl->BuildParamEntries();
-    objects.vehicle->BuildParamEntries();
     std::map<uint16_t, std::string> labels;
     for (const auto name : {kConfigList, kDriveInfoList, kMotorList, kSpeedLimitList, kMotorSpeedList,
                             kCurrentLimitList, kAccelerationMode0List, kAccelerationMode1List, kVehicleList})
@@ -121,8 +152,146 @@ std::map<uint16_t, std::string> TercelRegisterLabels() {
             uint16_t address = 0;
             if (ParseRegisterKey(entry.key, address)) labels.emplace(address, text::WideToUtf8(entry.label));
         }
-    ResetFamily();
     return labels;
+}
+
+// The FJ entries, published here without a controller when the family has none, and taken away again.
+class FjEntries {
+public:
+    FjEntries() : built_(FJ::List(FJ::kSpeedTuningList).empty()) {
+        if (built_) FJ::BuildEntryLists();
+    }
+    ~FjEntries() {
+        if (!built_) return;
+        // ResetFamily empties the table as well: what it held is put back.
+        const FJ::FjValueTable values = FJ::FjValueTable::Instance();
+        FJ::ResetFamily();
+        FJ::FjValueTable::Instance() = values;
+    }
+    FjEntries(const FjEntries&) = delete;
+    FjEntries& operator=(const FjEntries&) = delete;
+
+private:
+    bool built_;
+};
+
+// Entries by key: those a backup of the family writes (the editable entries of its Tuning and Sink
+// tabs), and every entry of its layout, to name an address that is shown but not written.
+struct FamilyEntries {
+    std::map<std::wstring, const ParamEntry*> written;
+    std::map<std::wstring, const ParamEntry*> shown;
+};
+
+FamilyEntries EntriesOf(const std::vector<TabLayout>& layout, const std::vector<const EntryList*>& more,
+                        const std::vector<const EntryList*>& alsoWritten = {}) {
+    FamilyEntries entries;
+    for (const EntryList* list : alsoWritten)
+        for (const auto& entry : *list)
+            if (!entry.readOnly) entries.written.emplace(entry.key, &entry);
+    for (const auto& tab : layout) {
+        const bool writes = tab.tab == TuningTab::Tuning || tab.tab == TuningTab::Sink;
+        for (const ParamEntry* entry : SectionRows(tab.sections)) {
+            entries.shown.emplace(entry->key, entry);
+            if (writes && !entry->readOnly) entries.written.emplace(entry->key, entry);
+        }
+    }
+    for (const EntryList* list : more)
+        for (const auto& entry : *list) entries.shown.emplace(entry.key, &entry);
+    return entries;
+}
+
+// Why the value a record writes is not one its entry takes, or empty. The value is judged as the
+// entry shows it, with every record of the file already in the model, so limits that follow another
+// setting (a speed below the motor's maximum) hold for the file as a whole. An entry shown by name
+// takes the option's number. A value the model cannot show yet (a current without the scales only a
+// controller gives) is left to its register's width.
+std::string ShownValueProblem(const ParamEntry& entry, uint16_t raw) {
+    if (entry.kind == ParamKind::Text || !entry.getter) return {};
+    const std::string shown = entry.getter(entry.owner);
+    auto number = text::ParseLeadingDouble(shown);
+    if (!number && entry.optionCount > 0) number = raw;
+    if (!number) return shown.empty() ? std::string() : "its value " + shown + " is not a number";
+    const auto range = EntryRange(entry);
+    if (!range) return "its entry " + text::WideToUtf8(entry.label) + " takes no number";
+    if (range->low <= *number && *number <= range->high) return {};
+    return "its value " + (shown.empty() ? std::to_string(raw) : shown) + " for " +
+           text::WideToUtf8(entry.label) + " is outside the limits " + text::WideToUtf8(entry.minValue) +
+           " to " + (entry.maxValue ? text::WideToUtf8(entry.maxValue(entry.owner)) : std::string());
+}
+
+// The model check of one record: the address is an entry the family writes, and its value one the
+// entry takes. A record that writes an address another record wrote with another value contradicts it.
+struct Written {
+    std::wstring key;
+    uint16_t value;
+};
+
+void CheckWrites(std::vector<DataRecord>& records, const std::vector<Written>& writes,
+                 const FamilyEntries& entries, const std::string& family) {
+    std::map<std::wstring, uint16_t> first;
+    for (size_t i = 0; i < records.size(); ++i) {
+        DataRecord& record = records[i];
+        const Written& write = writes[i];
+        const auto [earlier, added] = first.emplace(write.key, write.value);
+        if (!added && earlier->second != write.value) {
+            record.damage = "another record writes " + text::WideToUtf8(write.key) + " with another value";
+            continue;
+        }
+        const auto entry = entries.written.find(write.key);
+        if (entry == entries.written.end()) {
+            const auto shown = entries.shown.find(write.key);
+            if (shown == entries.shown.end())
+                record.damage = text::WideToUtf8(write.key) + " is not a setting of the " + family;
+            else if (shown->second->readOnly)
+                record.damage =
+                    "it writes " + text::WideToUtf8(shown->second->label) + ", which is read-only";
+            else
+                record.damage =
+                    "it writes " + text::WideToUtf8(shown->second->label) + ", which a backup never holds";
+            continue;
+        }
+        record.damage = ShownValueProblem(*entry->second, write.value);
+    }
+}
+
+// Every FJ record is a write request of the family's frame check; when all are, their values go into a
+// copy of the model and are judged there. The table is always put back.
+void CheckFjValues(std::vector<DataRecord>& records) {
+    if (records.empty() || FirstDamaged(records)) return;
+    const FjEntries published;
+    auto& table = FJ::FjValueTable::Instance();
+    const FJ::FjValueTable saved = table;
+    std::vector<Written> writes;
+    for (const auto& record : records) {
+        const auto& f = record.frame;
+        writes.push_back({FJ::FormatId(f[5], f[6]), LowFirst(f, 7)});
+        table.Set(f[5], f[6], LowFirst(f, 7));
+    }
+    const auto layout = FjLayout();
+    CheckWrites(records, writes, EntriesOf(layout, {}), "FJ");
+    table = saved;
+}
+
+void CheckTercelValues(std::vector<DataRecord>& records) {
+    if (records.empty() || FirstDamaged(records)) return;
+    using namespace Tercel;
+    auto& registers = Registers();
+    const RegisterMap saved = registers;
+    std::vector<Written> writes;
+    for (const auto& record : records) {
+        const uint16_t address = LowFirst(record.frame, 4);
+        writes.push_back({std::to_wstring(address), LowFirst(record.frame, 8)});
+        registers[address] = LowFirst(record.frame, 8);
+    }
+    // Taken with the file's values. Its speed response mode chooses the acceleration list shown, but the
+    // registers of either list are the family's to write: a file written under the other mode, or
+    // without the mode, still puts back what it holds.
+    const auto layout = TercelLayout();
+    CheckWrites(records, writes,
+                EntriesOf(layout, {&List(kIdentityList)},
+                          {&List(kAccelerationMode0List), &List(kAccelerationMode1List)}),
+                "Tercel");
+    registers = saved;
 }
 
 void CheckTercelRecord(DataRecord& record, const std::map<uint16_t, std::string>* labels) {
@@ -175,7 +344,7 @@ std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool descri
     if (describe) EV48400C::ResetMessages();
     std::vector<DataRecord> records;
     for (const auto& group : groups) {
-        const std::string cipherText = document.GetString(group.name, "data", "", kValueBuffer);
+        const std::string cipherText = document.GetString(group.name, "data", "", kWhole);
         // A group never read from the controller is saved without a frame.
         if (cipherText.empty()) continue;
         DataRecord record{group.name, "data", cipherText, {}, {}, {}, {}, {}};
@@ -197,14 +366,19 @@ std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool descri
 }
 
 std::vector<DataRecord> FjRecords(const IniDocument& document, bool describe) {
-    return DataSectionRecords(document, [describe](DataRecord& record) { CheckFjRecord(record, describe); });
+    auto records =
+        DataSectionRecords(document, [describe](DataRecord& record) { CheckFjRecord(record, describe); });
+    CheckFjValues(records);
+    return records;
 }
 
 std::vector<DataRecord> TercelRecords(const IniDocument& document, bool describe) {
+    const TercelBlocks blocks;
     const auto labels = describe ? TercelRegisterLabels() : std::map<uint16_t, std::string>();
-    return DataSectionRecords(document, [&](DataRecord& record) {
-        CheckTercelRecord(record, describe ? &labels : nullptr);
-    });
+    auto records = DataSectionRecords(
+        document, [&](DataRecord& record) { CheckTercelRecord(record, describe ? &labels : nullptr); });
+    CheckTercelValues(records);
+    return records;
 }
 
 uint32_t RecordsCrc32(const std::vector<DataRecord>& records) {
@@ -226,7 +400,63 @@ std::string Crc32Text(uint32_t crc) {
     return text;
 }
 
+namespace {
+
+std::string_view TrimmedLine(std::string_view line) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (line.substr(0, kByteOrderMark.size()) == kByteOrderMark) line.remove_prefix(kByteOrderMark.size());
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    while (!line.empty() && blank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && blank(line.back())) line.remove_suffix(1);
+    return line;
+}
+
+// A section given twice, or a key given twice in the header or in a section that holds records: the
+// reader takes the first and would pass over the other without a word. Read from the text itself, by
+// the reader's rules (names without regard to ASCII case, blanks around them dropped, ';' comments).
+// recordSections: by lower-case name, the lower-case keys watched there; none watches every key.
+std::string RepeatedName(const std::string& text,
+                         const std::map<std::string, std::set<std::string>>& recordSections) {
+    std::set<std::string> sections;
+    std::set<std::string> keys;
+    std::string section;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line = TrimmedLine(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[' && line.find(']') != std::string_view::npos) {
+            const std::string name(TrimmedLine(line.substr(1, line.find(']') - 1)));
+            section = text::AsciiLower(name);
+            keys.clear();
+            if (!sections.insert(section).second) return "its section [" + name + "] is given twice";
+            continue;
+        }
+        const size_t equals = line.find('=');
+        const auto watched = recordSections.find(section);
+        if (equals == std::string_view::npos || watched == recordSections.end()) continue;
+        const std::string key(TrimmedLine(line.substr(0, equals)));
+        if (!watched->second.empty() && !watched->second.count(text::AsciiLower(key))) continue;
+        if (!keys.insert(text::AsciiLower(key)).second)
+            return "its key " + key + " is given twice in [" + section + "]";
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string IntegrityProblem(const IniDocument& document, const std::vector<DataRecord>& records) {
+    if (records.empty()) return "it holds no records";
+    // The [Data] section and the header are the program's own lines; a group section of the
+    // EV48-400-C also describes its values, and only its data line is watched there.
+    std::map<std::string, std::set<std::string>> recordSections = {{"data", {}}, {"file", {}}};
+    for (const auto& record : records)
+        if (!text::EqualsNoCase(record.section, "Data"))
+            recordSections[text::AsciiLower(record.section)].insert(text::AsciiLower(record.key));
+    if (std::string repeated = RepeatedName(document.Text(), recordSections); !repeated.empty())
+        return repeated;
     const std::string count = document.GetString("File", "Records", "", kValueBuffer);
     if (!count.empty() && count != std::to_string(records.size()))
         return "it holds " + std::to_string(records.size()) + " records where it was written with " + count;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <system_error>
@@ -17,10 +19,12 @@
 #include "core/text.h"
 #include "ev48400c/family_files.h"
 #include "ev48400c/message_store.h"
-#include "fj/fj_controller.h"
 #include "fj/packet_codec.h"
 #include "fj/parameter_table.h"
+#include "fj/value_table.h"
+#include "tercel/command_codec.h"
 #include "tercel/entry_lists.h"
+#include "tercel/family_state.h"
 #include "tercel/tercel_controller.h"
 
 namespace datafiles {
@@ -28,7 +32,6 @@ namespace datafiles {
 namespace {
 
 constexpr size_t kFileValueBuffer = 256;
-constexpr size_t kRecordBuffer = 2048;
 constexpr size_t kProfileSectionBuffer = 4096;
 constexpr std::string_view kWarningTitle = "Warning";
 
@@ -86,37 +89,30 @@ void WriteMessage(std::ostream& out, const char* section, const IMessage* messag
     if (withData) out << "data=" << EncryptPayload(ToHex(message->Serialize())) << '\n';
 }
 
-std::string Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return std::string(s);
+// The headings of a profile and the lists of the tab each names. The registry hands out the lists it
+// owns; the profile changes them in place.
+std::vector<ProfileHeading> ProfileHeadings(const std::vector<TabLayout>& layout) {
+    std::vector<ProfileHeading> headings;
+    for (const auto& [section, tab] :
+         {std::pair{"Tuning", TuningTab::Tuning}, std::pair{"Sink", TuningTab::Sink}}) {
+        ProfileHeading heading{section, {}};
+        for (const EntryList* list : SectionLists(TabSections(layout, tab)))
+            heading.lists.push_back(const_cast<EntryList*>(list));
+        headings.push_back(std::move(heading));
+    }
+    return headings;
 }
 
-// Applies "label=value" lines of each section to the lists of its headings; a label found in none of
-// them is refused by the first list, which logs it.
-bool ImportProfileSections(
-    const std::filesystem::path& file,
-    const std::vector<std::pair<const char*, std::vector<const EntryList*>>>& sections) {
+// Takes the profile whole or not at all; restore puts the family's values back when it is not taken,
+// and the user is told which lines were refused.
+bool ImportProfileSections(const std::filesystem::path& file, const std::vector<TabLayout>& layout,
+                           const std::function<void()>& restore) {
     const IniDocument document = LoadIniFile(file);
-    bool applied = false;
-    for (const auto& [section, lists] : sections) {
-        if (lists.empty()) continue;
-        for (const auto& line : document.GetSectionLines(section, kProfileSectionBuffer)) {
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos) continue;
-            const std::string key = Trimmed(std::string_view(line).substr(0, equals));
-            const std::string value = Trimmed(std::string_view(line).substr(equals + 1));
-            Log("Key= " + key + " : Value=" + value);
-            const std::wstring label = text::Utf8ToWide(key);
-            const EntryList* target = lists.front();
-            for (const EntryList* list : lists)
-                for (const auto& entry : *list)
-                    if (entry.label == label) target = list;
-            // The registry hands out the lists it owns; the profile changes them in place.
-            if (ApplyParamValue(const_cast<EntryList&>(*target), key, value)) applied = true;
-        }
-    }
-    return applied;
+    const ProfileOutcome outcome =
+        ApplyProfile(document, ProfileHeadings(layout), kProfileSectionBuffer, nullptr, restore);
+    if (outcome.Taken()) return true;
+    Warn(ProfileRefusalText(text::PathToUtf8(file), outcome));
+    return false;
 }
 
 // Writes the text beside the target first and renames it over the target only when it is complete,
@@ -271,53 +267,66 @@ void WriteTercelPart(std::ostream& out) {
 }
 
 bool ImportFjProfile(const std::filesystem::path& file) {
-    using namespace FJ;
-    return ImportProfileSections(file, {{"Tuning",
-                                         {&List(kSpeedTuningList), &List(kAcceleratorTuningList),
-                                          &List(kTorqueTuningList), &List(kHillTuningList)}},
-                                        {"Sink", {&List(kKitchenSinkList)}}});
+    const FJ::FjValueTable saved = FJ::FjValueTable::Instance();
+    return ImportProfileSections(file, FjLayout(), [&saved] { FJ::FjValueTable::Instance() = saved; });
 }
 
 bool ImportTercelProfile(const std::filesystem::path& file) {
-    const auto layout = TercelLayout();
-    return ImportProfileSections(file, {{"Tuning", SectionLists(TabSections(layout, TuningTab::Tuning))},
-                                        {"Sink", SectionLists(TabSections(layout, TuningTab::Sink))}});
+    const Tercel::RegisterMap saved = Tercel::Registers();
+    return ImportProfileSections(file, TercelLayout(), [&saved] { Tercel::Registers() = saved; });
 }
 
-bool ImportFjBackup(const std::filesystem::path& file) {
-    return FJ::FJController().ImportDataFile(text::PathToUtf8(file));
+// The records are write requests; they parse like write acknowledges, so a value that differs from the
+// table is stored and marked for the next write.
+bool ImportFjBackup(const std::filesystem::path&, const std::vector<DataRecord>& records) {
+    for (const auto& record : records) FJ::ParseResponse(record.frame);
+    return true;
 }
 
-bool ImportTercelBackup(const std::filesystem::path& file) {
-    return Tercel::TercelController().LoadBackup(file);
+// Each write frame sets its register and marks it when the value changes.
+bool ImportTercelBackup(const std::filesystem::path&, const std::vector<DataRecord>& records) {
+    for (const auto& record : records) Tercel::HandleFrame(record.frame);
+    return true;
+}
+
+bool ImportEv48400cBackup(const std::filesystem::path& file, const std::vector<DataRecord>&) {
+    return EV48400C::ImportBackup(file);
+}
+
+// The records of a backup when every one of them and the file as a whole pass; otherwise the user is
+// told which record, and why.
+std::optional<std::vector<DataRecord>> CheckedRecords(const DataFilePart& part,
+                                                      const std::filesystem::path& file) {
+    const IniDocument document = LoadIniFile(file);
+    auto records = part.backupRecords(document, false);
+    std::string why;
+    if (const DataRecord* damaged = FirstDamaged(records))
+        why = "record [" + damaged->section + "] " + damaged->key + ": " + damaged->damage;
+    else
+        why = IntegrityProblem(document, records);
+    if (why.empty()) return records;
+    Log("Data file damaged: " + why);
+    Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file) + "\n" + why);
+    return std::nullopt;
 }
 
 }  // namespace
 
-const DataFilePart kEv48400cDataFile = {"EV48-400-C",
-                                        WriteEv48400cPart,
-                                        Ev48400cRecords,
-                                        EV48400C::ImportBackup,
-                                        EV48400C::ImportProfile,
-                                        {"Motor Speed Parameters", "Motor Torque Parameters", "Standard Gear Mode",
-                                         "Accelerator", "Slope Control", "Temperature Regulation"}};
+const DataFilePart kEv48400cDataFile = {
+    "EV48-400-C",
+    WriteEv48400cPart,
+    Ev48400cRecords,
+    ImportEv48400cBackup,
+    EV48400C::ImportProfile,
+    {"Motor Speed Parameters", "Motor Torque Parameters", "Standard Gear Mode", "Accelerator",
+     "Slope Control", "Temperature Regulation"}};
 const DataFilePart kFjDataFile = {"FJ",         WriteFjPart,     FjRecords, ImportFjBackup, ImportFjProfile,
                                   {"Tuning", "Sink"}};
 const DataFilePart kTercelDataFile = {"Tercel",           WriteTercelPart,     TercelRecords,
                                       ImportTercelBackup, ImportTercelProfile, {"Tuning", "Sink"}};
 
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file) {
-    const IniDocument document = LoadIniFile(file);
-    const auto records = part.backupRecords(document, false);
-    std::string why;
-    if (const DataRecord* damaged = FirstDamaged(records))
-        why = "record [" + damaged->section + "] " + damaged->key + ": " + damaged->damage;
-    else
-        why = IntegrityProblem(document, records);
-    if (why.empty()) return true;
-    Log("Data file damaged: " + why);
-    Warn("The file is damaged and was not loaded:\n" + text::PathToUtf8(file) + "\n" + why);
-    return false;
+    return CheckedRecords(part, file).has_value();
 }
 
 std::string TooLargeProblem(const std::filesystem::path& file) {
@@ -356,12 +365,13 @@ bool LoadDataFile(const DataFileContext& context) {
     Log("File Type: " + fileType);
 
     if (text::EqualsNoCase(fileType, "Backup")) {
-        const bool loaded = CheckBackupRecords(part, file) && part.importBackup(file);
+        const auto records = CheckedRecords(part, file);
+        const bool loaded = records && part.importBackup(file, *records);
         if (loaded) SetStatus(text::Utf8ToWide("Loaded " + familyName + " Backup: " + path));
         return loaded;
     }
     if (text::EqualsNoCase(fileType, "Profile")) {
-        part.importProfile(file);
+        if (!part.importProfile(file)) return false;
         SetStatus(text::Utf8ToWide("Loaded " + familyName + " Profile: " + path));
         return true;
     }

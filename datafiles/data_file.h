@@ -21,8 +21,9 @@ struct DataFilePart {
     const char* familyName;  // "ControllerType=" and the backups folder
     void (*writeBackup)(std::ostream& out);
     std::vector<DataRecord> (*backupRecords)(const IniDocument& document, bool describe);
-    // Run only after every record passed its check.
-    bool (*importBackup)(const std::filesystem::path& file);
+    // Run only after every record passed its check, with those records.
+    bool (*importBackup)(const std::filesystem::path& file, const std::vector<DataRecord>& records);
+    // Whole or not at all; a profile not taken is explained to the user through the prompter.
     bool (*importProfile)(const std::filesystem::path& file);
     std::vector<const char*> profileSections;
 };
@@ -60,8 +61,10 @@ inline bool SaveBackup(const DataFileContext& context) {
 // True when a file was taken into the model: the tuning page then rebuilds its lists.
 bool LoadDataFile(const DataFileContext& context);
 
-// A backup's records, each checked by its family, and their count and check, before anything is
-// applied. False, with the record and the reason logged and the user told, when one cannot be used.
+// A backup's records, each checked by its family (frame, write command, an entry the family writes and
+// not read-only, a value within the entry's limits), and the file as a whole (records present, no
+// section or record key given twice, its count and check), before anything is applied. False, with
+// the record and the reason logged and the user told, when one cannot be used.
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file);
 
 // Data files are small; anything larger is refused before it is parsed.

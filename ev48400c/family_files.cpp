@@ -1,6 +1,7 @@
 #include "ev48400c/family_files.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "core/param_entry.h"
 #include "core/param_registry.h"
 #include "core/payload_cipher.h"
+#include "core/prompter.h"
 #include "core/text.h"
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/message_store.h"
@@ -19,7 +21,8 @@ namespace EV48400C {
 
 namespace {
 
-constexpr size_t kBackupValueBuffer = 256;
+// A group's data line is read whole, as the record check reads it.
+constexpr size_t kWholeValue = std::numeric_limits<size_t>::max();
 constexpr size_t kProfileSectionBuffer = 4096;
 constexpr std::wstring_view kMotorPeakSpeedKey = L"motorPeakSpeed";
 
@@ -38,7 +41,8 @@ ValueTexts ValuesOf(const void* owner, const std::vector<std::string_view>& list
 struct BackupSection {
     const char* name;
     std::vector<std::string_view> lists;
-    std::function<const void*()> owner;
+    std::function<const void*()> owner;  // what the group's entries point at
+    std::function<const IMessage*()> message;
     std::function<bool(const Frame&)> parse;
 };
 
@@ -46,20 +50,40 @@ template <typename T>
 BackupSection Section(const char* name, std::vector<std::string_view> lists,
                       std::shared_ptr<T> MessageStore::*slot) {
     return {name, std::move(lists), [slot] { return static_cast<const void*>((Messages().*slot).get()); },
+            [slot] { return static_cast<const IMessage*>((Messages().*slot).get()); },
             [slot](const Frame& frame) { return ParseInto(Messages().*slot, frame); }};
 }
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
+// The groups a profile may change, as they were, to be put back when the profile is not taken.
+class GroupsSnapshot {
+public:
+    GroupsSnapshot() {
+        auto& m = Messages();
+        Keep(m.motorParameters);
+        Keep(m.standardGearMode);
+        Keep(m.acceleratorPedal);
+        Keep(m.lowSideDrive);
+        Keep(m.hillControl);
+        Keep(m.temperatureRegulation);
+        Keep(m.mileage);
+    }
+    void Restore() const {
+        for (const auto& restore : restores_) restore();
+    }
 
-bool HasLabel(std::string_view list, const std::wstring& label) {
-    for (const auto& entry : List(list))
-        if (entry.label == label) return true;
-    return false;
-}
+private:
+    template <typename T>
+    void Keep(std::shared_ptr<T>& slot) {
+        if (!slot) return;
+        auto copy = std::make_shared<T>(*slot);
+        restores_.push_back([&slot, copy] {
+            if (!slot) return;
+            *slot = *copy;
+            if constexpr (requires { slot->BuildParamEntries(); }) slot->BuildParamEntries();
+        });
+    }
+    std::vector<std::function<void()>> restores_;
+};
 
 }  // namespace
 
@@ -73,7 +97,9 @@ bool ApplyCrossGroupLimit(std::wstring_view key) {
 }
 
 // Loading a backup must mark what it changed: without dirty keys the page would refuse to write, and
-// a backup could never be put back onto a controller.
+// a backup could never be put back onto a controller. A group is judged by its bytes, not by the values
+// shown: a difference below the shown precision, or in a word stored but not shown, is still a
+// difference the controller must be given.
 bool ImportBackup(const std::filesystem::path& file) {
     const IniDocument document = LoadIniFile(file);
     const BackupSection sections[] = {
@@ -88,15 +114,26 @@ bool ImportBackup(const std::filesystem::path& file) {
     };
     bool taken = false;
     for (const auto& section : sections) {
-        const std::string cipherText = document.GetString(section.name, "data", "", kBackupValueBuffer);
+        const std::string cipherText = document.GetString(section.name, "data", "", kWholeValue);
         const std::string frameHex = DecryptPayload(cipherText);
         Log(std::string(section.name) + " data: " + frameHex);
+        const IMessage* held = section.message();
+        const Frame bytesBefore = held ? held->Serialize() : Frame();
         const ValueTexts before = ValuesOf(section.owner(), section.lists);
         if (!section.parse(FromHex(frameHex))) continue;
         taken = true;
-        for (const auto& [key, value] : ValuesOf(section.owner(), section.lists)) {
+        const IMessage* loaded = section.message();
+        if (loaded->Serialize() == bytesBefore) continue;
+        const ValueTexts after = ValuesOf(section.owner(), section.lists);
+        std::vector<std::wstring> changed;
+        for (const auto& [key, value] : after) {
             const auto old = before.find(key);
-            if (old != before.end() && old->second == value) continue;
+            if (old == before.end() || old->second != value) changed.push_back(key);
+        }
+        // Nothing shown changed, yet the bytes did: every key of the group carries the change.
+        if (changed.empty())
+            for (const auto& [key, value] : after) changed.push_back(key);
+        for (const auto& key : changed) {
             DirtyKeys().insert(key);
             Log(key + L" is dirty");
         }
@@ -114,27 +151,22 @@ bool ImportProfile(const std::filesystem::path& file) {
         {"Slope Control", {kHillControlList}},
         {"Temperature Regulation", {kTemperatureList}},
     };
-    bool applied = false;
+    std::vector<ProfileHeading> headings;
     for (const auto& [section, lists] : sections) {
-        for (const auto& line : document.GetSectionLines(section, kProfileSectionBuffer)) {
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos) continue;
-            const std::string key(Trimmed(std::string_view(line).substr(0, equals)));
-            const std::string value(Trimmed(std::string_view(line).substr(equals + 1)));
-            Log("Key= " + key + " : Value=" + value);
-            // A section may span several lists; the one holding the label takes the value, and with
-            // none the first list reports the unknown key.
-            std::string_view target = lists.front();
-            for (const auto name : lists)
-                if (HasLabel(name, text::Utf8ToWide(key))) target = name;
-            if (!ApplyParamValue(List(target), key, value)) continue;
-            applied = true;
-            // The same limit the tuning page applies after an edit of the motor's maximum speed.
-            for (const auto& entry : List(target))
-                if (entry.label == text::Utf8ToWide(key)) ApplyCrossGroupLimit(entry.key);
-        }
+        ProfileHeading heading{section, {}};
+        for (const auto name : lists) heading.lists.push_back(&List(name));
+        headings.push_back(std::move(heading));
     }
-    return applied;
+    const GroupsSnapshot snapshot;
+    // The same limit the tuning page applies after an edit of the motor's maximum speed.
+    const ProfileOutcome outcome = ApplyProfile(
+        document, headings, kProfileSectionBuffer,
+        [](const ParamEntry& entry) { ApplyCrossGroupLimit(entry.key); },
+        [&snapshot] { snapshot.Restore(); });
+    if (outcome.Taken()) return true;
+    CurrentPrompter().ShowMessage(text::WidenByChar(ProfileRefusalText(text::PathToUtf8(file), outcome)),
+                                  L"Warning", MessageIcon::Warning);
+    return false;
 }
 
 }  // namespace EV48400C

@@ -11,11 +11,12 @@ namespace EV48400C {
 bool ApplyCrossGroupLimit(std::wstring_view key);
 
 // Takes each group's frame from a backup, leaves groups whose frame does not check out as they are,
-// and marks every key whose value changed. True when at least one group was taken.
+// and marks what changed: the keys whose shown value changed, or every key of a group whose bytes
+// changed with nothing shown changing. True when at least one group was taken.
 bool ImportBackup(const std::filesystem::path& file);
 
-// Applies the label=value lines of a profile to the entry lists its sections name. True when at
-// least one value was applied.
+// Applies the label=value lines of a profile to the entry lists its sections name, whole or not at
+// all (see ApplyProfile); a profile not taken is explained through the prompter. True when taken.
 bool ImportProfile(const std::filesystem::path& file);
 
 }  // namespace EV48400C

@@ -239,13 +239,23 @@ bool FJController::ImportDataFile(const std::string& path) {
         Log("No FJ records in " + path);
         return false;
     }
-    // Every record is deciphered before any is applied, so a damaged file changes nothing.
+    // Every record is deciphered and found to be a write request before any is applied, so a damaged
+    // file changes nothing. A read acknowledge would put its value in the table without marking it.
     std::vector<std::vector<uint8_t>> records;
     for (const auto& key : keys) {
         const std::string hex = DecryptPayload(document.GetString("data", key, "", kDataSectionBuffer));
         auto bytes = hex.empty() ? std::nullopt : TryFromHex(hex);
         if (!bytes) {
             Log("FJ record " + key + " does not decipher; nothing loaded from " + path);
+            return false;
+        }
+        const auto& f = *bytes;
+        const bool write =
+            f.size() == kRequestLength && f[0] == kSoiFirst && f[1] == kSoiSecond &&
+            f[3] == FJ_CID_WRITE_REQUEST && f[4] == kValueDataLength &&
+            ComputeCrc16(f.data() + 2, f.size() - 4) == (f[f.size() - 2] << 8 | f[f.size() - 1]);
+        if (!write) {
+            Log("FJ record " + key + " is not a write request; nothing loaded from " + path);
             return false;
         }
         records.push_back(std::move(*bytes));

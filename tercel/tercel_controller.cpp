@@ -156,12 +156,23 @@ std::vector<std::string> TercelController::ExportRecords(const std::vector<const
 bool TercelController::LoadBackup(const std::filesystem::path& file) {
     const IniDocument document = LoadIniFile(file);
     const auto keys = document.GetKeys("data", kDataBuffer);
-    // Every record is decoded before any is applied, so a damaged file changes nothing.
+    if (keys.empty()) {
+        Log("Tercel: no data records, nothing loaded");
+        return false;
+    }
+    // Every record is decoded and found to be a register write before any is applied, so a damaged
+    // file changes nothing.
     std::vector<Frame> frames;
     for (const auto& key : keys) {
         auto frame = DecodeRecord(document.GetString("data", key, "", kDataBuffer));
         if (!frame) {
             Log("Tercel: data record " + key + " cannot be read, nothing loaded");
+            return false;
+        }
+        const Frame& f = *frame;
+        if (f.size() != kWriteFrameLength || f[0] != kSom || f[1] != MCB_CMD_WRITEMEMEX ||
+            ComputeChecksum(f) != f.back()) {
+            Log("Tercel: data record " + key + " is not a register write, nothing loaded");
             return false;
         }
         frames.push_back(std::move(*frame));
