@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/log.h"
+#include "session/session.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -12,7 +13,7 @@ using testsupport::ReadFileBytes;
 class AppState : public testing::Test {
 protected:
     AppState() {
-        app::App() = app::AppState{};
+        session::Current() = session::Session{};
         logdetail::Reset();
         logdetail::SetDirectoryOverride(dir_.Path());
         logdetail::SetClock([] { return host::LocalTime{2025, 7, 8, 9, 3, 4, 17}; });
@@ -21,7 +22,7 @@ protected:
         logdetail::SetClock(nullptr);
         logdetail::SetDirectoryOverride({});
         logdetail::Reset();
-        app::App() = app::AppState{};
+        session::Current() = session::Session{};
     }
 
     // A short run: the log started, a few lines, the program ended.
@@ -41,23 +42,11 @@ TEST_F(AppState, WithLogOffAShortRunLeavesOnlyTheSeparator) {
 }
 
 TEST_F(AppState, WithLogOnTheRunIsAppendedAtExit) {
-    app::App().settings.log = true;
+    session::Current().settings.log = true;
     EXPECT_EQ(Run(),
               "--------------\n"
               "[2025-07-08 09:03:04:017] EULA Presented\n"
               "[2025-07-08 09:03:04:017] User Agreed to EULA\n");
-}
-
-TEST_F(AppState, ReloadFollowsTheFileOnlyWhenThereIsOne) {
-    auto& state = app::App();
-    state.settingsPath = dir_ / "Vantrel-Settings.ini";
-    state.settings.probeTercel = false;
-    app::ReloadSettings();
-    EXPECT_FALSE(state.settings.probeTercel);
-    testsupport::WriteFileBytes(state.settingsPath, "[Probe]\nFJ=false\n");
-    app::ReloadSettings();
-    EXPECT_FALSE(state.settings.probeFj);
-    EXPECT_TRUE(state.settings.probeTercel);
 }
 
 }  // namespace

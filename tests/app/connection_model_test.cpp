@@ -5,10 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/app_ids.h"
-#include "app/app_state.h"
 #include "core/log.h"
 #include "core/param_registry.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "tests/serial/fake_serial_backend.h"
 #include "tests/support/log_capture.h"
 
@@ -17,44 +17,17 @@ using ::testing::ElementsAreArray;
 
 namespace {
 
-using app::Family;
-
+// A driver with the family's name and rate that identifies only when its family is on the wire.
 class FakeDriver final : public ControllerInterface {
 public:
-    FakeDriver(Family of, std::string name, uint32_t baud, bool answers)
-        : family(of), name_(std::move(name)), baud_(baud), answers_(answers) {}
-    std::string GetName() const override { return name_; }
+    FakeDriver(Family of, bool answers) : ops_(session::Ops(of)), answers_(answers) {}
+    std::string GetName() const override { return ops_.name; }
     bool Identify() override { return answers_; }
-    uint32_t GetBaudRate() const override { return baud_; }
-    Family family;
+    uint32_t GetBaudRate() const override { return ops_.baudRate; }
 
 private:
-    std::string name_;
-    uint32_t baud_;
+    const session::FamilyOps& ops_;
     bool answers_;
-};
-
-// The controller on the wire answers only its own family's driver.
-class FakeDrivers final : public app::FamilyDrivers {
-public:
-    Family attached = Family::None;
-    std::shared_ptr<ControllerInterface> Make(Family family) override {
-        const bool answers = family == attached;
-        switch (family) {
-            case Family::Fj:
-                return std::make_shared<FakeDriver>(family, "FJ", 19200, answers);
-            case Family::Ev48400c:
-                return std::make_shared<FakeDriver>(family, "EV48-400-C", 115200, answers);
-            case Family::Tercel:
-                return std::make_shared<FakeDriver>(family, "Tercel", 38400, answers);
-            case Family::None:
-                break;
-        }
-        return nullptr;
-    }
-    Family FamilyOf(const ControllerInterface& driver) override {
-        return dynamic_cast<const FakeDriver&>(driver).family;
-    }
 };
 
 // Writes what the page is told into the rig's one event stream, beside opens, closes and pauses.
@@ -116,11 +89,13 @@ const std::vector<SerialPortInfo> kOnePort = {{"COM4", "USB-SERIAL CH340 (COM4)"
 
 class ConnectionModelTest : public ::testing::Test {
 protected:
-    ConnectionModelTest() : view(rig.events), model(drivers, rig.port, [this] { return ports; }) {
-        app::App() = app::AppState{};
-        app::App().settings.probeFj = false;
-        app::App().settings.probeEv48400c = false;
-        app::App().settings.probeTercel = false;
+    ConnectionModelTest()
+        : view(rig.events),
+          model(
+              rig.port, [this] { return ports; },
+              [this](Family family) { return std::make_shared<FakeDriver>(family, family == attached); }) {
+        session::Current() = session::Session{};
+        Settings() = session::Settings{false, false, false, false, false};
         DirtyKeys().clear();
         SetStatusListener([this](const std::wstring& text) {
             rig.events.push_back("status " + std::string(text.begin(), text.end()));
@@ -129,9 +104,10 @@ protected:
     }
     ~ConnectionModelTest() override {
         SetStatusListener(nullptr);
-        app::App() = app::AppState{};
+        session::Current() = session::Session{};
         DirtyKeys().clear();
     }
+    static session::Settings& Settings() { return session::Current().settings; }
 
     // The ports listed, with the rig's record started afresh.
     void ShowPage() {
@@ -141,15 +117,15 @@ protected:
 
     serialtest::FakePortRig rig;
     testsupport::LogCapture log;
-    FakeDrivers drivers;
+    Family attached = Family::None;
     FakeView view;
     std::vector<SerialPortInfo> ports = kOnePort;
     app::ConnectionModel model;
 };
 
 TEST_F(ConnectionModelTest, OnlyTercelEnabledFindsTercel) {
-    app::App().settings.probeTercel = true;
-    drivers.attached = Family::Tercel;
+    Settings().probeTercel = true;
+    attached = Family::Tercel;
     ShowPage();
 
     model.ConnectOrDisconnect();
@@ -158,11 +134,10 @@ TEST_F(ConnectionModelTest, OnlyTercelEnabledFindsTercel) {
                 ElementsAre("open COM4", "status COM4", "pause 1000", "status Probing Controller for Tercel",
                             "pause 1000", "status Detected Controller: Tercel", "pause 1000", "post"));
     EXPECT_THAT(rig.events, testing::Contains("line 7 38400"));
-    EXPECT_THAT(view.posted, ElementsAre(std::pair{app::kFamilyCodeTercel, true}));
-    EXPECT_TRUE(app::App().connected);
-    EXPECT_TRUE(app::App().tercelConnected);
-    EXPECT_FALSE(app::App().fjConnected || app::App().ev48400cConnected);
-    EXPECT_EQ(app::App().controllerName, "Tercel");
+    EXPECT_THAT(view.posted, ElementsAre(std::pair{session::Ops(Family::Tercel).eventCode, true}));
+    EXPECT_TRUE(session::Current().connected);
+    EXPECT_EQ(session::ConnectedFamily(), Family::Tercel);
+    EXPECT_EQ(session::Current().controllerName, "Tercel");
     EXPECT_EQ(view.statusText1, L"Connected");
     EXPECT_TRUE(rig.port.IsOpen());
     EXPECT_FALSE(view.listEnabled);
@@ -170,8 +145,8 @@ TEST_F(ConnectionModelTest, OnlyTercelEnabledFindsTercel) {
 }
 
 TEST_F(ConnectionModelTest, AllEnabledTriesFjAndEv48400cBeforeTercel) {
-    app::App().settings = app::Settings{};
-    drivers.attached = Family::Tercel;
+    Settings() = session::Settings{};
+    attached = Family::Tercel;
     ShowPage();
 
     model.ConnectOrDisconnect();
@@ -203,7 +178,7 @@ TEST_F(ConnectionModelTest, AllEnabledTriesFjAndEv48400cBeforeTercel) {
     std::copy_if(rig.events.begin(), rig.events.end(), std::back_inserter(lineSettings),
                  [](const std::string& event) { return event.starts_with("line "); });
     EXPECT_THAT(lineSettings, ElementsAre("line 7 19200", "line 8 115200", "line 9 38400"));
-    EXPECT_TRUE(app::App().tercelConnected);
+    EXPECT_EQ(session::ConnectedFamily(), Family::Tercel);
     const auto messages = log.Messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), "COM port closed"), 2);
 }
@@ -214,7 +189,7 @@ TEST_F(ConnectionModelTest, NoFamilyEnabledFailsAtOnce) {
     model.ConnectOrDisconnect();
 
     EXPECT_THAT(rig.events, ElementsAre("status Failed to Identify controller", "pause 1000"));
-    EXPECT_FALSE(app::App().connected);
+    EXPECT_FALSE(session::Current().connected);
     EXPECT_TRUE(view.posted.empty());
     EXPECT_EQ(view.statusText1, L"Not Connected");
     EXPECT_TRUE(view.listEnabled);
@@ -222,8 +197,8 @@ TEST_F(ConnectionModelTest, NoFamilyEnabledFailsAtOnce) {
 }
 
 TEST_F(ConnectionModelTest, PortThatWillNotOpenFailsOncePerFamily) {
-    app::App().settings = app::Settings{};
-    drivers.attached = Family::Fj;
+    Settings() = session::Settings{};
+    attached = Family::FJ;
     for (int i = 0; i < 3; ++i)
         rig.backend->opens.push_back(OpenResult{kInvalidSerialHandle, 2, OpenFailure::NotFound});
     ShowPage();
@@ -239,37 +214,29 @@ TEST_F(ConnectionModelTest, PortThatWillNotOpenFailsOncePerFamily) {
                                                "status Failed to Identify controller",
                                                "pause 1000"};
     EXPECT_THAT(rig.events, ElementsAreArray(expected));
-    EXPECT_FALSE(app::App().connected);
-    EXPECT_FALSE(app::App().fjConnected);
+    EXPECT_FALSE(session::Current().connected);
+    EXPECT_EQ(session::ConnectedFamily(), Family::None);
 }
 
 TEST_F(ConnectionModelTest, DisconnectPostsTheCodeOfTheConnectionAndClearsIt) {
-    const std::pair<Family, uint32_t> cases[] = {{Family::Fj, app::kFamilyCodeFj},
-                                                 {Family::Ev48400c, app::kFamilyCodeEv48400c},
-                                                 {Family::Tercel, app::kFamilyCodeTercel}};
-    app::App().settings = app::Settings{};
-    bool extrasCleared = false;
-    app::App().clearFamilyExtras = [&extrasCleared] { extrasCleared = true; };
+    Settings() = session::Settings{};
     ShowPage();
-    for (const auto& [family, code] : cases) {
-        SCOPED_TRACE(code);
-        drivers.attached = family;
+    for (const session::FamilyOps* ops : session::Families()) {
+        SCOPED_TRACE(ops->name);
+        attached = ops->family;
         view.posted.clear();
         model.ConnectOrDisconnect();
         DirtyKeys().insert(L"1");
-        extrasCleared = false;
         log.Clear();
 
         model.ConnectOrDisconnect();
 
-        EXPECT_THAT(view.posted, ElementsAre(std::pair{code, true}, std::pair{code, false}));
-        EXPECT_FALSE(app::App().connected || app::App().fjConnected || app::App().ev48400cConnected ||
-                     app::App().tercelConnected);
-        EXPECT_TRUE(extrasCleared);
+        EXPECT_THAT(view.posted,
+                    ElementsAre(std::pair{ops->eventCode, true}, std::pair{ops->eventCode, false}));
+        EXPECT_FALSE(session::Current().connected);
+        EXPECT_EQ(session::ConnectedFamily(), Family::None);
         EXPECT_TRUE(DirtyKeys().empty());
-        EXPECT_EQ(app::App().controllerName, "");
-        EXPECT_FALSE(rig.port.IsOpen());
-        EXPECT_TRUE(log.Contains("COM port closed"));
+        EXPECT_EQ(session::Current().controllerName, "");
         EXPECT_EQ(view.statusText1, L"Not Connected");
         EXPECT_TRUE(view.listEnabled);
         EXPECT_TRUE(view.buttonEnabled && !view.buttonReadsDisconnect);
@@ -277,20 +244,20 @@ TEST_F(ConnectionModelTest, DisconnectPostsTheCodeOfTheConnectionAndClearsIt) {
 }
 
 TEST_F(ConnectionModelTest, NewConnectionStartsWithoutEarlierEdits) {
-    app::App().settings.probeEv48400c = true;
-    drivers.attached = Family::Ev48400c;
+    Settings().probeEv48400c = true;
+    attached = Family::EV48400C;
     DirtyKeys().insert(L"MaxSpeed");
     ShowPage();
 
     model.ConnectOrDisconnect();
 
-    EXPECT_TRUE(app::App().ev48400cConnected);
+    EXPECT_EQ(session::ConnectedFamily(), Family::EV48400C);
     EXPECT_TRUE(DirtyKeys().empty());
 }
 
 TEST_F(ConnectionModelTest, EmptyListLeavesDisconnectAvailableWhileConnected) {
-    app::App().settings.probeFj = true;
-    drivers.attached = Family::Fj;
+    Settings().probeFj = true;
+    attached = Family::FJ;
     ShowPage();
     model.ConnectOrDisconnect();
     ports.clear();
@@ -299,7 +266,7 @@ TEST_F(ConnectionModelTest, EmptyListLeavesDisconnectAvailableWhileConnected) {
 
     EXPECT_TRUE(view.buttonEnabled && view.buttonReadsDisconnect);
     model.ConnectOrDisconnect();
-    EXPECT_FALSE(app::App().connected);
+    EXPECT_FALSE(session::Current().connected);
     EXPECT_FALSE(view.buttonEnabled || view.buttonReadsDisconnect);
 }
 
@@ -330,35 +297,6 @@ TEST_F(ConnectionModelTest, NoPortsLeaveConnectDisabledAndLogNothing) {
     EXPECT_FALSE(view.buttonEnabled);
     EXPECT_TRUE(Logged(log).empty());
     EXPECT_EQ(view.statusText1, L"Not Connected");
-}
-
-}  // namespace
-
-namespace {
-
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-TEST(ConnectionHelp, IsTwoCalibriBulletsWithTheWindowsPlacesInBold) {
-    const std::string& rtf = app::ConnectionHelpRtf();
-    EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
-    EXPECT_TRUE(rtf.ends_with("\\par }"));
-    EXPECT_TRUE(Has(rtf, "Calibri;"));
-    EXPECT_TRUE(Has(rtf, "\\fs24 "));
-    size_t bullets = 0;
-    for (size_t at = rtf.find("{\\pntext"); at != std::string::npos; at = rtf.find("{\\pntext", at + 1))
-        ++bullets;
-    EXPECT_EQ(bullets, 2u);
-    EXPECT_TRUE(Has(rtf,
-                    "If you're not sure what port to use, try plugging and unplugging your cable to see what "
-                    "port comes and goes.\\par "));
-    EXPECT_TRUE(Has(rtf, "\\b Device Manager\\b0 "));
-    EXPECT_TRUE(Has(rtf, "\\b Control Panel\\b0 "));
-    EXPECT_TRUE(Has(rtf, "\\b Ports (COM & LPT)\\b0 "));
-    EXPECT_TRUE(Has(rtf,
-                    "If the cable is not working or shows an error, a driver may be missing or incorrectly "
-                    "installed.\\par }"));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "app/app_ids.h"
 #include "app/app_state.h"
 #include "core/log.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "tests/support/fake_prompter.h"
 #include "tests/support/log_capture.h"
 
@@ -88,6 +90,7 @@ class Dashboard : public testing::Test {
 protected:
     Dashboard() {
         app::App() = app::AppState{};
+        session::Current() = session::Session{};
         dashboard_.AttachView(&view_);
         SetStatusListener([this](const std::wstring& text) { dashboard_.OnStatus(text); });
         SetStatus(L"");
@@ -97,6 +100,7 @@ protected:
     ~Dashboard() override {
         SetStatusListener(nullptr);
         app::App() = app::AppState{};
+        session::Current() = session::Session{};
     }
 
     std::vector<std::string> Labels() const {
@@ -215,14 +219,14 @@ TEST_F(Dashboard, ConnectingAddsTheControllerPages) {
     const std::vector<std::string> without = {"Tuning", "Faults", "Communications", "Settings",
                                               "About Vantrel"};
     const ConnectionCase cases[] = {
-        {"Tercel with RXTX", app::kFamilyCodeTercel, true, withRxTx},
-        {"Tercel without RXTX", app::kFamilyCodeTercel, false, without},
-        {"FJ with RXTX", app::kFamilyCodeFj, true, without},
-        {"EV48-400-C with RXTX", app::kFamilyCodeEv48400c, true, without},
+        {"Tercel with RXTX", session::Ops(Family::Tercel).eventCode, true, withRxTx},
+        {"Tercel without RXTX", session::Ops(Family::Tercel).eventCode, false, without},
+        {"FJ with RXTX", session::Ops(Family::FJ).eventCode, true, without},
+        {"EV48-400-C with RXTX", session::Ops(Family::EV48400C).eventCode, true, without},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        app::App().settings.rxtx = c.rxtx;
+        session::Current().settings.rxtx = c.rxtx;
         ToMainPages();
         dashboard_.OnConnectionEvent(c.familyCode, true);
         EXPECT_EQ(Labels(), c.labels);
@@ -232,12 +236,12 @@ TEST_F(Dashboard, ConnectingAddsTheControllerPages) {
 }
 
 TEST_F(Dashboard, DisconnectingFromTheFaultsPageLandsOnCommunications) {
-    app::App().settings.rxtx = true;
+    session::Current().settings.rxtx = true;
     ToMainPages();
-    dashboard_.OnConnectionEvent(app::kFamilyCodeTercel, true);
+    dashboard_.OnConnectionEvent(session::Ops(Family::Tercel).eventCode, true);
     dashboard_.SelectCard("Faults");
     journal_.clear();
-    dashboard_.OnConnectionEvent(app::kFamilyCodeTercel, false);
+    dashboard_.OnConnectionEvent(session::Ops(Family::Tercel).eventCode, false);
     EXPECT_THAT(Labels(), ElementsAre("Communications", "Settings", "About Vantrel"));
     EXPECT_EQ(dashboard_.CurrentKey(), "Comms");
     EXPECT_THAT(journal_, ElementsAre("hide TuningCard", "hide Faults", "hide RXTX", "repaint"));
@@ -245,10 +249,10 @@ TEST_F(Dashboard, DisconnectingFromTheFaultsPageLandsOnCommunications) {
 
 TEST_F(Dashboard, ReconnectingMakesFreshControllerPages) {
     ToMainPages();
-    dashboard_.OnConnectionEvent(app::kFamilyCodeFj, true);
-    dashboard_.OnConnectionEvent(app::kFamilyCodeFj, false);
+    dashboard_.OnConnectionEvent(session::Ops(Family::FJ).eventCode, true);
+    dashboard_.OnConnectionEvent(session::Ops(Family::FJ).eventCode, false);
     journal_.clear();
-    dashboard_.OnConnectionEvent(app::kFamilyCodeEv48400c, true);
+    dashboard_.OnConnectionEvent(session::Ops(Family::EV48400C).eventCode, true);
     EXPECT_THAT(journal_, testing::Contains("delete TuningCard"));
     EXPECT_THAT(Labels(), ElementsAre("Tuning", "Faults", "Communications", "Settings", "About Vantrel"));
 }
@@ -270,15 +274,6 @@ TEST_F(Dashboard, LayoutFollowsTheClientSizeOfTheFirstPaint) {
     dashboard_.SetClientSize(800, 500);
     dashboard_.LayOut();
     EXPECT_EQ(dashboard_.StatusBarRect(), (app::Rect{0, 741, 1194, 771}));
-}
-
-TEST_F(Dashboard, NavigationEntriesStackFortyPixelsApart) {
-    ToMainPages();
-    Paint();
-    ASSERT_EQ(dashboard_.NavEntries().size(), 3u);
-    EXPECT_EQ(dashboard_.NavEntries()[0].rect, (app::Rect{0, 125, 179, 161}));
-    EXPECT_EQ(dashboard_.NavEntries()[1].rect, (app::Rect{0, 165, 179, 201}));
-    EXPECT_EQ(dashboard_.NavEntries()[2].rect, (app::Rect{0, 205, 179, 241}));
 }
 
 TEST_F(Dashboard, ClickingAnotherEntryClearsTheStatusAndSwitches) {
@@ -319,7 +314,7 @@ TEST_F(Dashboard, CommandsGoToTheCurrentPageOnly) {
 
 TEST_F(Dashboard, EventsReachTheirPagesWhereverTheUserIs) {
     ToMainPages();
-    dashboard_.OnConnectionEvent(app::kFamilyCodeFj, true);
+    dashboard_.OnConnectionEvent(session::Ops(Family::FJ).eventCode, true);
     dashboard_.SelectCard("About");
     journal_.clear();
     dashboard_.OnAppEvent(app::kEventRebuildTuningLists);

@@ -1,60 +1,49 @@
-// What the faults page shows per connected family: status text, picture, legend, and a clearing button
-// that stays disabled while no family can clear its history.
+// What the faults page shows follows the connected family, and the clearing button stays disabled
+// while no family can clear its history.
 #include "app/cards/faults_model.h"
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "ev48400c/cycle_response_mcu2pc.h"
-#include "fj/value_table.h"
+#include "ev48400c/message_store.h"
+#include "session/session.h"
+#include "tests/support/families.h"
 
 namespace {
-
-using datafiles::Family;
 
 class FaultsModel : public testing::Test {
 protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
-        app::App().ClearFamilyFlags();
-        EV48400C::isD5Model = false;
-        FJ::FjValueTable::Instance().Clear();
+        session::Current() = session::Session{};
+        testsupport::ResetFamilies();
     }
 };
 
-struct FlagCase {
-    const char* what;
-    bool ev48400c, fj, tercel, d5;
-    Family family;
-    const wchar_t* status;
-    int picture;
-    size_t currentColumns;
-};
-
-TEST_F(FaultsModel, FamilyStatusAndPictureFollowTheFlags) {
-    const FlagCase cases[] = {
-        {"nothing connected", false, false, false, false, Family::None, L"", 0, 0},
-        {"EV48-400-C", true, false, false, false, Family::EV48400C, L"EV48-400-C Controller", 212, 2},
-        {"EV48-400-C D5", true, false, false, true, Family::EV48400C, L"EV48-400C D5 Controller", 213, 2},
-        {"D5 flag alone: named, but no columns", false, false, false, true, Family::None,
-         L"EV48-400C D5 Controller", 213, 0},
-        {"FJ", false, true, false, false, Family::FJ, L"FJ Controller", 211, 5},
-        {"Tercel", false, false, true, false, Family::Tercel, L"Tercel Controller", 217, 3},
+TEST_F(FaultsModel, FollowsTheConnectedFamily) {
+    const struct {
+        Family family;
+        bool d5;
+        const wchar_t* status;
+        bool legend;
+    } cases[] = {
+        {Family::None, false, L"", false},
+        {Family::EV48400C, false, L"EV48-400-C Controller", false},
+        {Family::EV48400C, true, L"EV48-400C D5 Controller", false},
+        {Family::FJ, false, L"FJ Controller", true},
+        {Family::Tercel, false, L"Tercel Controller", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.family) << " D5 " << c.d5);
         Reset();
-        app::App().ev48400cConnected = c.ev48400c;
-        app::App().fjConnected = c.fj;
-        app::App().tercelConnected = c.tercel;
+        session::Current().family = c.family;
         EV48400C::isD5Model = c.d5;
         const auto page = app::BuildFaultsPage({});
         EXPECT_EQ(page.family, c.family);
         EXPECT_EQ(page.statusText, c.status);
-        EXPECT_EQ(page.pictureId, c.picture);
-        EXPECT_EQ(page.rows.current.columns.size(), c.currentColumns);
-        EXPECT_EQ(page.legend.empty(), c.family != Family::FJ);
+        EXPECT_EQ(page.rows.current.columns.empty(), c.family == Family::None);
+        // The legend's lines joined for one multi-line box.
+        EXPECT_EQ(page.legend.find(L"\r\n1: ") != std::wstring::npos, c.legend);
         EXPECT_FALSE(page.clearEnabled);
     }
 }

@@ -6,17 +6,20 @@
 #include <functional>
 
 #include "app/app_ids.h"
-#include "app/app_state.h"
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "core/prompter.h"
 #include "core/text.h"
 #include "ev48400c/message_store.h"
 #include "fj/parameter_table.h"
+#include "session/read_values.h"
+#include "session/session.h"
+#include "session/tuning_actions.h"
 #include "tercel/family_state.h"
 #include "tercel/register_entries.h"
 #include "tercel/speed_control.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tercel/test_support.h"
@@ -76,7 +79,7 @@ public:
     void BeginWait() override { calls.push_back("wait"); }
     void EndWait() override { calls.push_back("done"); }
 
-    static std::string Name(TuningTab tab) { return text::WideToUtf8(app::TabTitle(tab)); }
+    static std::string Name(TuningTab tab) { return text::WideToUtf8(session::TabTitle(tab)); }
 
     std::vector<std::string> calls;
     std::vector<uint32_t> events;
@@ -111,24 +114,27 @@ ParamEntry ByteEntry(Storage& storage, const wchar_t* key, bool readOnly) {
 class TuningModelTest : public testing::Test {
 protected:
     void SetUp() override {
-        ev48test::ResetFamily();
-        terceltest::ResetAll();
-        app::App() = app::AppState{};
+        testsupport::ResetFamilies();
+        session::Current() = session::Session{};
         SetStatus(L"");
         model_.AttachView(&view_);
     }
     void TearDown() override {
-        ev48test::ResetFamily();
-        terceltest::ResetAll();
-        app::App() = app::AppState{};
+        testsupport::ResetFamilies();
+        session::Current() = session::Session{};
     }
 
     // FJ rows: "Speed Control" with the 0..100 entry and a read-only one; "Info" with another.
     void UseFjRows() {
-        app::App().fjConnected = true;
+        session::Current().family = Family::FJ;
         ParamRegistry::Instance().List(FJ::kSpeedTuningList) = {ByteEntry(storage_, L"limit", false),
                                                                 ByteEntry(readOnly_, L"fixed", true)};
         ParamRegistry::Instance().List(FJ::kControllerInfoList) = {ByteEntry(info_, L"info", false)};
+        ShowAsRead();
+    }
+    // The page after the controller gave every value: only a value read may be edited.
+    void ShowAsRead() {
+        session::LastRead().Take(session::ConnectedFamily());
         model_.OnControlsCreated();
     }
     const app::ShownRow& Row(TuningTab tab, size_t row) const { return model_.Rows(tab).at(row); }
@@ -172,14 +178,17 @@ TEST_F(TuningModelTest, RowsCarryTheirTagsAndLooks) {
 struct EditCase {
     const char* what;
     std::wstring typed;
-    bool stored;
+    const wchar_t* refusal;  // the box's text; nullptr when the value is stored
     uint8_t value;
 };
 
 const EditCase kEditCases[] = {
-    {"upper limit", L"100", true, 100},  {"lower limit", L"0", true, 0},
-    {"just above", L"100.5", false, 50}, {"below", L"-1", false, 50},
-    {"not a number", L"abc", false, 50}, {"empty", L"", false, 50},
+    {"upper limit", L"100", nullptr, 100},
+    {"lower limit", L"0", nullptr, 0},
+    {"just above", L"100.5", L"Invalid: Value out of range", 50},
+    {"below", L"-1", L"Invalid: Value out of range", 50},
+    {"not a number", L"abc", L"Invalid: Not a number: abc", 50},
+    {"empty", L"", L"Invalid: Not a number: ", 50},
 };
 
 TEST_F(TuningModelTest, CommitChecksTheRangeAndRefusesWithABox) {
@@ -200,7 +209,7 @@ TEST_F(TuningModelTest, CommitChecksTheRangeAndRefusesWithABox) {
         EXPECT_FALSE(model_.Editing());
         EXPECT_EQ(view_.calls.back(), "close");
         EXPECT_EQ(storage_.value, c.value);
-        if (c.stored) {
+        if (!c.refusal) {
             EXPECT_EQ(ChangeTo(TuningTab::Tuning, 1), c.typed);
             EXPECT_EQ(DirtyKeys(), DirtyKeySet{L"limit"});
             EXPECT_TRUE(log.Contains("limit is dirty"));
@@ -209,7 +218,7 @@ TEST_F(TuningModelTest, CommitChecksTheRangeAndRefusesWithABox) {
         } else {
             EXPECT_EQ(ChangeTo(TuningTab::Tuning, 1), L"50");
             EXPECT_THAT(DirtyKeys(), IsEmpty());
-            EXPECT_THAT(prompter_.shown, ElementsAre(L"Invalid: Value out of range"));
+            EXPECT_THAT(prompter_.shown, ElementsAre(c.refusal));
             EXPECT_THAT(prompter_.icons, ElementsAre(MessageIcon::Error));
         }
     }
@@ -291,53 +300,54 @@ struct ButtonCase {
     bool answer;
     std::vector<std::wstring> shown;
     std::vector<std::string> dialogs;
-    bool operationRan;  // the wait cursor, and the lists rebuilt afterwards
 };
 
 const std::wstring kLoadQuestion = L"Warning? " + std::wstring(app::kLoadWarning);
 const std::wstring kLoadUnwritten = L"Warning? " + std::wstring(app::kLoadUnwrittenWarning);
+const std::wstring kPortLost = L"Error: " + text::Utf8ToWide(session::kPortLostText);
 
 const ButtonCase kButtonCases[] = {
-    {"write, nothing changed", app::kIdWrite, false, true, {L"Info: No changes to write!"}, {}, false},
+    {"write, nothing changed", app::kIdWrite, false, true, {L"Info: No changes to write!"}, {}},
     {"write, cancelled",
      app::kIdWrite,
      true,
      false,
      {L"Warning? " + std::wstring(app::kWriteWarning)},
-     {},
-     false},
-    {"write", app::kIdWrite, true, true, {L"Warning? " + std::wstring(app::kWriteWarning)}, {}, true},
-    {"reset, nothing changed", app::kIdReset, false, false, {}, {}, true},
+     {}},
+    // No port to write to or read from: the technician is told, and nothing is sent or forgotten.
+    {"write, the port lost",
+     app::kIdWrite,
+     true,
+     true,
+     {L"Warning? " + std::wstring(app::kWriteWarning), kPortLost},
+     {}},
+    {"reset, the port lost", app::kIdReset, false, false, {kPortLost}, {}},
     {"reset, cancelled",
      app::kIdReset,
      true,
      false,
      {L"Warning? " + std::wstring(app::kResetUnwrittenWarning)},
-     {},
-     false},
+     {}},
     {"save, nothing changed",
      app::kIdSave,
      false,
      false,
      {L"Warning: Controller Undefined - Cant Save"},
-     {},
-     false},
+     {}},
     {"save, cancelled",
      app::kIdSave,
      true,
      false,
      {L"Warning? " + std::wstring(app::kSaveUnwrittenWarning)},
-     {},
-     false},
-    {"load, cancelled", app::kIdLoad, true, false, {kLoadQuestion}, {}, false},
+     {}},
+    {"load, cancelled", app::kIdLoad, true, false, {kLoadQuestion}, {}},
     {"load, unwritten changes",
      app::kIdLoad,
      true,
      true,
      {kLoadQuestion, kLoadUnwritten},
-     {"Open Vantrel Data"},
-     false},
-    {"load", app::kIdLoad, false, true, {kLoadQuestion}, {"Open Vantrel Data"}, false},
+     {"Open Vantrel Data"}},
+    {"load", app::kIdLoad, false, true, {kLoadQuestion}, {"Open Vantrel Data"}},
 };
 
 TEST_F(TuningModelTest, ButtonsWarnBeforeTheyAct) {
@@ -355,26 +365,22 @@ TEST_F(TuningModelTest, ButtonsWarnBeforeTheyAct) {
 
         EXPECT_EQ(prompter_.shown, c.shown);
         EXPECT_EQ(prompter_.dialogs, c.dialogs);
-        if (c.operationRan) {
-            EXPECT_THAT(view_.calls, ElementsAre("wait", "done"));
-            EXPECT_THAT(view_.events, ElementsAre(app::kEventRebuildTuningLists));
-        } else {
-            EXPECT_THAT(view_.calls, IsEmpty());
-            EXPECT_THAT(view_.events, IsEmpty());
-            EXPECT_EQ(DirtyKeys().size(), c.dirty ? 1u : 0u);
-        }
+        // Nothing ran: no wait cursor, no rebuilt lists, the changes kept.
+        EXPECT_THAT(view_.calls, IsEmpty());
+        EXPECT_THAT(view_.events, IsEmpty());
+        EXPECT_EQ(DirtyKeys().size(), c.dirty ? 1u : 0u);
     }
 }
 
 TEST_F(TuningModelTest, Ev48400cPeakSpeedLimitsTheGearSpeedsShown) {
-    app::App().ev48400cConnected = true;
+    session::Current().family = Family::EV48400C;
     // Motor maximum 5000 RPM; gears at 4500, 2500 and 3500.
     ASSERT_TRUE(EV48400C::ParseInto(EV48400C::Messages().motorParameters,
                                     ev48test::MakeFrame(56, {{4, 0x5A}, {10, 0x88}, {11, 0x13}, {16, 80}})));
     ASSERT_TRUE(EV48400C::ParseInto(
         EV48400C::Messages().standardGearMode,
         ev48test::MakeFrame(57, {{4, 0x94}, {5, 0x11}, {6, 0xC4}, {7, 0x09}, {8, 0xAC}, {9, 0x0D}})));
-    model_.OnControlsCreated();
+    ShowAsRead();
     const auto& rows = model_.Rows(TuningTab::Tuning);
     const auto rowOf = [&](const std::wstring& key) {
         for (size_t i = 0; i < rows.size(); ++i)
@@ -401,13 +407,14 @@ TEST_F(TuningModelTest, Ev48400cPeakSpeedLimitsTheGearSpeedsShown) {
 }
 
 TEST_F(TuningModelTest, TercelMotorMaximumLimitsTheForwardSpeedShown) {
-    app::App().tercelConnected = true;
+    session::Current().family = Family::Tercel;
     Tercel::SpeedControl speeds;
     speeds.BuildParamEntries();
     Tercel::Registers()[Tercel::kMotorMaxRpmRegister] = 6000;
     Tercel::Registers()[Tercel::kForwardMaxRpmRegister] = 5200;
     Tercel::Registers()[2590] = 3000;
-    model_.OnControlsCreated();
+    for (const auto& [address, value] : Tercel::Registers()) Tercel::MarkRegisterRead(address);
+    ShowAsRead();
     EXPECT_THAT(Outline(TuningTab::Tuning),
                 ElementsAre("Speed Control+++++", "Accelleration/Deceleration+++", "Torque++++++"));
     EXPECT_THAT(Outline(TuningTab::Sink), ElementsAre("Vehicle", "Speed Control++++++++++"));

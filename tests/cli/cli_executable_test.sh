@@ -104,9 +104,9 @@ for row in "FJ 0D:1F 6001 5000" "EV48-400-C BKD_MaxSpeed 5001 1800" "Tercel 2878
     grep -q "$GOOD" "$WORK/out" || fail "$FAMILY set --write: the value read back is not shown"
     [ "$(cat "$WORK/state.txt")" != "$before" ] || fail "$FAMILY set --write: nothing reached the controller"
 
-    cli backup --port "$PORT" --family "$FAMILY" --out "$FILES/backup.vtdata"
+    cli backup --port "$PORT" --family "$FAMILY" --out "$FILES/$FAMILY-backup.vtdata"
     expect_status 0 "$FAMILY backup"
-    cli inspect "$FILES/backup.vtdata"
+    cli inspect "$FILES/$FAMILY-backup.vtdata"
     expect_status 0 "$FAMILY inspect"
     grep -q "^ControllerType: $FAMILY\$" "$WORK/out" || fail "$FAMILY inspect: no controller type"
     stop_sim

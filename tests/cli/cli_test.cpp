@@ -66,19 +66,6 @@ TEST(CliUsage, HelpAndVersionGoToStandardOutput) {
     }
 }
 
-TEST(CliConnection, FamilyNamesInAnyCaseAndTheProbeOrder) {
-    using datafiles::Family;
-    EXPECT_EQ(cli::FamilyFromName("ev48-400-c"), Family::EV48400C);
-    EXPECT_EQ(cli::FamilyFromName("TERCEL"), Family::Tercel);
-    EXPECT_EQ(cli::FamilyFromName("fj"), Family::FJ);
-    EXPECT_EQ(cli::FamilyFromName("EV48400C"), std::nullopt);
-    EXPECT_EQ(cli::FamilyFromName(""), std::nullopt);
-    // The order is the probe's own, whatever order the options came in.
-    EXPECT_EQ(cli::ProbeOrder({}), (std::vector<Family>{Family::FJ, Family::EV48400C, Family::Tercel}));
-    EXPECT_EQ(cli::ProbeOrder({Family::Tercel, Family::FJ}),
-              (std::vector<Family>{Family::FJ, Family::Tercel}));
-}
-
 TEST(CliOutput, ColumnsLineUpByCharactersNotBytes) {
     std::ostringstream out;
     cli::WriteTable(out, {"PARAMETER", "UNIT", "MAX"},

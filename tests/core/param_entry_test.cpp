@@ -124,7 +124,7 @@ TEST_F(ApplyParamValueTest, RefusesWithTheReasonAndChangesNothing) {
         {"Max Speed", "fast", "Invalid value for key: Max Speed -> not a number"},
         {"Max Speed", "nan", "Invalid value for key: Max Speed -> not a number"},
         {"Max Speed", "", "Invalid value for key: Max Speed -> not a number"},
-        {"Max Speed", "1e999", "Invalid value for key: Max Speed -> out of range"},
+        {"Max Speed", "1e999", "Invalid value for key: Max Speed -> not a number"},
         {"Direction", "1", "Value out of range for Direction: 1"},  // bounds are option names
         {"Level", "300", "Setter failed for: Level"},               // inside 0..400 but not 8 bits
         {"Voltage", "6553.6", "Value out of range for Voltage: 6553.6"},

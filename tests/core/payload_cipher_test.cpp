@@ -54,13 +54,6 @@ TEST(PayloadCipher, PadsTwiceBeforeEnciphering) {
     EXPECT_EQ(EncryptPayload("57492230").size(), 48u);
 }
 
-TEST(PayloadCipher, KeyIsAssembledFromItsPieces) {
-    // "Vr2k", "m9Xe" and "Q7t#" as little-endian words.
-    const SpeckKey builtIn{0x6B327256, 0x6558396D, 0x23743751};
-    EXPECT_EQ(EncryptPayload("57492230"), EncryptPayload("57492230", builtIn));
-    EXPECT_EQ(DecryptPayload(EncryptPayload("57492230", builtIn)), "57492230");
-}
-
 TEST(PayloadCipher, RoundTripsEveryLength) {
     std::string text;
     for (int length = 0; length <= 64; ++length) {

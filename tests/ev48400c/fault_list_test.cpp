@@ -5,6 +5,7 @@
 #include "ev48400c/fault_list_ev48400c_d5.h"
 #include "ev48400c/message_store.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 
 namespace {
@@ -14,8 +15,8 @@ using ev48test::MakeFrame;
 
 class Ev48FaultList : public testing::Test {
 protected:
-    void SetUp() override { ev48test::ResetFamily(); }
-    void TearDown() override { ev48test::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 
     static std::vector<std::wstring> ActiveCodes() {
         std::vector<std::wstring> codes;
@@ -50,19 +51,6 @@ TEST_F(Ev48FaultList, BitsNameTheirFaults) {
     }
 }
 
-TEST_F(Ev48FaultList, EntriesFollowTheTable) {
-    ASSERT_TRUE(ParseInto(Messages().faultList, MakeFrame(49)));
-    const auto& list = List(kFaultList);
-    ASSERT_EQ(list.size(), 60u);
-    EXPECT_EQ(list[0].label, L"Severe Overvoltage");
-    EXPECT_EQ(list[11].key, L"37");
-    EXPECT_EQ(list[11].label, L"Supply Failure5 V");
-    EXPECT_EQ(list[59].key, L"199");
-    EXPECT_EQ(list[59].label, L"High Temp_charging_alarm");
-    EXPECT_EQ(list[59].kind, ParamKind::UInt8);
-    EXPECT_EQ(list[59].maxValue(list[59].owner), L"1");
-}
-
 TEST_F(Ev48FaultList, ShortAnswerKeepsTheFlags) {
     ASSERT_TRUE(ParseInto(Messages().faultList, MakeFrame(49, {{4, 0x01}})));
     Frame shortAnswer = MakeFrame(49, {{4, 0x02}});
@@ -71,12 +59,6 @@ TEST_F(Ev48FaultList, ShortAnswerKeepsTheFlags) {
     EXPECT_FALSE(ParseInto(Messages().faultList, shortAnswer));
     EXPECT_THAT(log.Messages(), testing::ElementsAre("FaultListEV48400CD5: Invalid data"));
     EXPECT_EQ(ActiveCodes(), std::vector<std::wstring>{L"1"});
-}
-
-TEST_F(Ev48FaultList, TakesAnyAnswerLongEnoughToHoldTheFlags) {
-    const Frame twelve = {0x57, 0x49, 0x31, 0x30, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08};
-    ASSERT_TRUE(ParseInto(Messages().faultList, twelve));
-    EXPECT_EQ(ActiveCodes(), std::vector<std::wstring>{L"199"});
 }
 
 }  // namespace

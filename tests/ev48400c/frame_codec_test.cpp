@@ -67,14 +67,6 @@ TEST(Ev48FrameCodec, FrameCheck) {
     EXPECT_TRUE(EV48400C::MotorParameters().IsValid(MakeFrame(0x38)));
 }
 
-TEST(Ev48FrameCodec, IdentifierNames) {
-    const std::pair<uint8_t, const char*> cases[] = {
-        {34, "CycleRequest_PC2MCU"}, {41, "CycleResponse_MCU2PC"}, {48, "HistoryDTC"}, {49, "FaultList"},
-        {57, "StandardGearMode"},    {64, "BatteryPack"},          {254, "Unknown"},   {0, "Unknown"},
-    };
-    for (const auto& [id, name] : cases) EXPECT_EQ(EV48400C::MessageName(id), name) << int{id};
-}
-
 TEST(Ev48FrameCodec, WordsAreLittleEndianAndZeroPastTheEnd) {
     testsupport::LogCapture log;
     const Frame frame = {0x57, 0x49, 0x34, 0x12, 0xCD};

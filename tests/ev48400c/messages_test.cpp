@@ -6,6 +6,7 @@
 #include "ev48400c/cycle_response_mcu2pc.h"
 #include "ev48400c/entry_lists.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 
 namespace {
@@ -16,8 +17,8 @@ using ev48test::Shown;
 
 class Ev48Messages : public testing::Test {
 protected:
-    void SetUp() override { ev48test::ResetFamily(); }
-    void TearDown() override { ev48test::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 };
 
 TEST_F(Ev48Messages, LiveDataRequest) {
@@ -123,22 +124,6 @@ TEST_F(Ev48Messages, VehicleModelDecidesTheD5Flag) {
         EXPECT_EQ(Shown(kLiveDataList, L"vehicleModel"), name);
         EXPECT_EQ(isD5Model, model == 1) << name;
     }
-}
-
-TEST_F(Ev48Messages, LiveDataEntriesAreReadOnlyAndInTableOrder) {
-    ASSERT_TRUE(ParseInto(Messages().liveData, MakeFrame(0x29)));
-    std::vector<std::wstring> keys;
-    for (const auto& entry : List(kLiveDataList)) {
-        keys.push_back(entry.key);
-        EXPECT_TRUE(entry.readOnly) << text::WideToUtf8(entry.key);
-    }
-    EXPECT_THAT(keys, testing::ElementsAre(
-                          L"vehicleModel", L"hardwareVersion", L"vehicleSpeed", L"motorSpeedFbk",
-                          L"motorSpeedRef", L"motorTemp", L"controllerTemp", L"voltageKSI", L"voltageDC",
-                          L"voltage5VOut", L"bdiBatteryVoltage", L"voltageMainRelay", L"voltageBrakeRelay",
-                          L"mainRelay", L"brakeRelay", L"accelerationPedal", L"voltageAccelerator",
-                          L"drivingForward", L"drivingReverse", L"slowMode", L"reserveSwitch", L"currentIs",
-                          L"speedPhaseA", L"speedPhaseB", L"totalWorkingTime", L"totalOdometer"));
 }
 
 TEST_F(Ev48Messages, GarbledLiveDataKeepsTheShownValues) {

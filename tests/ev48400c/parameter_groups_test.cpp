@@ -8,6 +8,7 @@
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/message_store.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 
 namespace {
@@ -20,8 +21,8 @@ using ev48test::Shown;
 
 class Ev48Groups : public testing::Test {
 protected:
-    void SetUp() override { ev48test::ResetFamily(); }
-    void TearDown() override { ev48test::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 };
 
 // Payload positions each group takes from the controller and must write back; the rest go out as 0.
@@ -267,43 +268,6 @@ TEST_F(Ev48Groups, FirmwareIsShownAsText) {
     EXPECT_EQ(Shown(kFirmwareList, L"firmwareType"), "Unknown");
 }
 
-TEST_F(Ev48Groups, DescribeListsLabelsAndValues) {
-    ASSERT_TRUE(ParseInto(Messages().mileage, MakeFrame(51, {{6, 0xF4}, {7, 0x01}, {8, 125}})));
-    EXPECT_EQ(Messages().mileage->Describe(), "Reduction Ratio=12.5\nTire Diameter=500\n");
-}
-
-TEST_F(Ev48Groups, EntriesInTableOrder) {
-    ASSERT_TRUE(ParseInto(Messages().acceleratorPedal, MakeFrame(53)));
-    ASSERT_TRUE(ParseInto(Messages().motorParameters, MakeFrame(56)));
-    ASSERT_TRUE(ParseInto(Messages().standardGearMode, MakeFrame(57)));
-    ASSERT_TRUE(ParseInto(Messages().lowSideDrive, MakeFrame(55)));
-    ASSERT_TRUE(ParseInto(Messages().temperatureRegulation, MakeFrame(52)));
-    const auto keys = [](std::string_view list) {
-        std::vector<std::wstring> out;
-        for (const auto& entry : List(list)) out.push_back(entry.key);
-        return out;
-    };
-    EXPECT_THAT(keys(kAcceleratorList),
-                testing::ElementsAre(L"AcceleratorPedalSigType", L"Accelerator_MinValue_V",
-                                     L"Accelerator_MaxValue_V"));
-    EXPECT_THAT(keys(kAccelerationList),
-                testing::ElementsAre(
-                    L"ForwardAcceleration500", L"ForwardAcceleration1000", L"ForwardAcceleration2000",
-                    L"ForwardAcceleration3000", L"ForwardAcceleration4000", L"ForwardAcceleration5000",
-                    L"ForwardAcceleration6000", L"ForwardDeceleration6000", L"ForwardDeceleration5000",
-                    L"ForwardDeceleration4000", L"ForwardDeceleration3000", L"ForwardDeceleration2000",
-                    L"ForwardDeceleration1000", L"ForwardDeceleration500", L"BackwardAcceleration",
-                    L"BackwardDeceleration"));
-    EXPECT_THAT(keys(kMotorSpeedList), testing::ElementsAre(L"motorPeakSpeed"));
-    EXPECT_THAT(keys(kMotorPowerList), testing::ElementsAre(L"motorPeakPower", L"motorPeakTorque"));
-    EXPECT_EQ(keys(kMotorTorqueList).size(), 13u);
-    EXPECT_THAT(keys(kGearSpeedList),
-                testing::ElementsAre(L"FWD_GearH_MaxSpeed", L"FWD_GearS_MaxSpeed", L"BKD_MaxSpeed"));
-    EXPECT_THAT(keys(kSpeedLoopList), testing::ElementsAre(L"SpeedLoopKp", L"SpeedLoopKi", L"CANBaudrate"));
-    EXPECT_EQ(keys(kLowSideDriveList).size(), 9u);
-    EXPECT_EQ(keys(kTemperatureList).size(), 7u);
-}
-
 // Each acceleration entry acts on the word its table names, so a key cannot edit its neighbour.
 TEST_F(Ev48Groups, AccelerationEntriesWriteTheirOwnWords) {
     ASSERT_TRUE(ParseInto(Messages().acceleratorPedal, MakeFrame(53)));
@@ -312,7 +276,7 @@ TEST_F(Ev48Groups, AccelerationEntriesWriteTheirOwnWords) {
         {L"ForwardDeceleration500", 28}, {L"BackwardAcceleration", 10},    {L"BackwardDeceleration", 12},
     };
     for (const auto& [key, position] : cases) {
-        ev48test::ResetFamily();
+        testsupport::ResetFamilies();
         ASSERT_TRUE(ParseInto(Messages().acceleratorPedal, MakeFrame(53)));
         Set(kAccelerationList, key, "77");
         const Frame frame = Messages().acceleratorPedal->Serialize();
@@ -329,7 +293,7 @@ TEST_F(Ev48Groups, MotorEntriesWriteTheirOwnWords) {
         {{kMotorTorqueList, L"genTorque_5000_max"}, 40},
     };
     for (const auto& [entry, position] : cases) {
-        ev48test::ResetFamily();
+        testsupport::ResetFamilies();
         ASSERT_TRUE(ParseInto(Messages().motorParameters, MakeFrame(56)));
         Set(entry.first, entry.second, "55");
         const Frame frame = Messages().motorParameters->Serialize();

@@ -7,6 +7,7 @@
 
 #include "core/hex_text.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 
 namespace {
@@ -19,8 +20,8 @@ std::string Text(const ev48test::Frame& frame) {
 
 class Ev48400cRawFrame : public testing::Test {
 protected:
-    void SetUp() override { ev48test::ResetFamily(); }
-    void TearDown() override { ev48test::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 };
 
 struct RefusalCase {
@@ -38,8 +39,10 @@ TEST_F(Ev48400cRawFrame, RefusesShortDamagedAndUnknownFrames) {
         {"header and trailer only: the checksum would be the header", "57 49 53 45", "Invalid Checksum",
          nullptr},
         {"no trailer", "57 49 22 30 52 53", "Invalid Frame", nullptr},
-        {"odd digit", "57 49 2", "Invalid Frame", "Hex string has incomplete byte pair."},
-        {"not hex", "57 49 ZZ", "Invalid Frame", "Hex string contains invalid characters."},
+        {"odd digit", "57 49 2", "Invalid Frame: Hex string has incomplete byte pair.",
+         "Hex string has incomplete byte pair."},
+        {"not hex", "57 49 ZZ", "Invalid Frame: Hex string contains invalid characters.",
+         "Hex string contains invalid characters."},
         {"only blanks", "   ", "Invalid Frame", nullptr},
         {"checksum off by one", Text(badChecksum), "Invalid Checksum", nullptr},
         {"response on the transmit side", Text(MakeFrame(0x29)), "Invalid MessageID", nullptr},

@@ -40,13 +40,6 @@ inline Frame MakeFrame(uint8_t id, std::initializer_list<std::pair<size_t, uint8
     return frame;
 }
 
-// Every test starts from a process with no messages, lists or dirty keys.
-inline void ResetFamily() {
-    EV48400C::ResetMessages();
-    ParamRegistry::Instance().Clear();
-    EV48400C::isD5Model = false;
-}
-
 using testsupport::Entry;
 using testsupport::Set;
 using testsupport::Shown;

@@ -14,6 +14,7 @@
 #include "serial/serial_port.h"
 #include "tests/fj/fj_test_support.h"
 #include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
@@ -25,8 +26,8 @@ using testing::IsEmpty;
 
 class FjController : public testing::Test {
 protected:
-    void SetUp() override { fjtest::ResetFamily(); }
-    void TearDown() override { fjtest::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
     static FJ::FjValueTable& Table() { return FJ::FjValueTable::Instance(); }
 
     // A backup file whose [Data] lines carry the records, enciphered as the backup writer does.
@@ -70,25 +71,27 @@ TEST_F(FjController, ImportOfADamagedFileChangesNothing) {
     EXPECT_FALSE(driver_.ImportDataFile(text::PathToUtf8(dir_ / "missing.vtdata")));
 }
 
-TEST_F(FjController, WriteSendsOnlyFjKeysInsideTheTable) {
+TEST_F(FjController, WriteSendsOnlyFjKeysInsideTheTableAndKeepsWhatWasNotConfirmed) {
     SerialPort::Instance().Close();
     DirtyKeys() = {L"0F:1C", L"CD:00", L"motorPeakSpeed"};
     fjtest::StatusTexts status;
     testsupport::LogCapture log;
-    EXPECT_FALSE(driver_.WriteChangedParameters());  // the port is closed: nothing is acknowledged
+    // The port is closed: nothing is acknowledged.
+    EXPECT_FALSE(driver_.WriteChangedParameters().AllConfirmed());
     EXPECT_THAT(status.texts, ElementsAre("Writing FJ Parameters", "FJ Controller"));
     EXPECT_THAT(
         log.Messages(),
         ElementsAre("Writing FJ Parameters", "[TX] 0xEB 0x90 0x01 0x07 0x04 0x0F 0x1C 0x00 0x00 0x65 0x39 ",
-                    "COM port not open", "FJ::read/write - group 205 or index 0 out of range",
+                    "COM port not open", "FJ: the write of 0F:1C was not confirmed",
+                    "FJ::read/write - group 205 or index 0 out of range",
                     "Not an FJ parameter, not written: motorPeakSpeed", "FJ Controller"));
     EXPECT_EQ(prompter_.pauses, std::vector<uint32_t>{100});
-    EXPECT_THAT(DirtyKeys(), IsEmpty());
+    EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"0F:1C", L"CD:00", L"motorPeakSpeed"}));
 }
 
 TEST_F(FjController, WriteWithNothingChangedSendsNothing) {
     fjtest::StatusTexts status;
-    EXPECT_TRUE(driver_.WriteChangedParameters());
+    EXPECT_TRUE(driver_.WriteChangedParameters().AllConfirmed());
     EXPECT_THAT(status.texts, ElementsAre("Writing FJ Parameters", "FJ Controller"));
     EXPECT_THAT(prompter_.pauses, IsEmpty());
 }

@@ -21,12 +21,6 @@ inline const std::string_view kAllLists[] = {
     FJ::kHillTuningList,     FJ::kControllerRealTimeList, FJ::kBatteryRealTimeList,
     FJ::kControllerInfoList, FJ::kKitchenSinkList,        FJ::kGeneralList};
 
-// Every test starts from an all-zero table, no lists and no changed keys.
-inline void ResetFamily() {
-    FJ::FjValueTable::Instance().Clear();
-    ParamRegistry::Instance().Clear();
-}
-
 inline const ParamEntry& Entry(const std::wstring& key) {
     for (const auto name : kAllLists)
         for (const auto& entry : FJ::List(name))

@@ -7,6 +7,7 @@
 #include "fj/parameter_descriptions.h"
 #include "fj/value_table.h"
 #include "tests/fj/fj_test_support.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 
 namespace {
@@ -17,8 +18,8 @@ using testing::IsEmpty;
 
 class FjCodec : public testing::Test {
 protected:
-    void SetUp() override { fjtest::ResetFamily(); }
-    void TearDown() override { fjtest::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
     static FJ::FjValueTable& Table() { return FJ::FjValueTable::Instance(); }
 };
 
@@ -205,16 +206,6 @@ TEST_F(FjCodec, FormatsTheFirmwareDateAsMonthDayYear) {
     EXPECT_EQ(FJ::FormatFirmwareDate(), "03/15/2023");
     Table().Set(0x01, 0x00, 999);
     EXPECT_EQ(FJ::FormatFirmwareDate(), "03/15/0999");
-}
-
-TEST(FjDescriptions, KeepTheControllersTextsAsWritten) {
-    EXPECT_EQ(FJ::DescriptionCount(), 594u);
-    EXPECT_EQ(FJ::DescribeAddress(0x0F, 0x04), L"Ref of  weak magnetic control ID regulator");
-    EXPECT_EQ(FJ::DescribeAddress(0x01, 0x3C), L"System  Alarm Number");
-    EXPECT_EQ(FJ::DescribeAddress(0x11, 0x29), L"BMS communication enbale");
-    EXPECT_EQ(FJ::DescribeAddress(0x0B, 0x31), L"he first rotation corresponds to the acceleration");
-    EXPECT_EQ(FJ::DescribeAddress(0x64, 0x02), L"Firmware Information");
-    EXPECT_EQ(FJ::DescribeAddress(0x01, 0x03), L"[unknown]");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "fj/packet_codec.h"
 #include "fj/value_table.h"
 #include "tests/fj/fj_test_support.h"
+#include "tests/support/families.h"
 
 namespace {
 
@@ -17,10 +18,10 @@ using fjtest::Shown;
 class FjParameterTable : public testing::Test {
 protected:
     void SetUp() override {
-        fjtest::ResetFamily();
+        testsupport::ResetFamilies();
         FJ::BuildEntryLists();
     }
-    void TearDown() override { fjtest::ResetFamily(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
     static void Store(const std::wstring& key, uint16_t raw) {
         const auto address = FJ::TryParseId(key);
         ASSERT_TRUE(address.has_value());
@@ -32,26 +33,8 @@ protected:
     }
 };
 
-TEST_F(FjParameterTable, ListsHoldTheirEntriesInReadOrder) {
-    const std::pair<std::string_view, size_t> sizes[] = {
-        {FJ::kSpeedTuningList, 12},    {FJ::kAcceleratorTuningList, 17}, {FJ::kTorqueTuningList, 8},
-        {FJ::kHillTuningList, 3},      {FJ::kControllerRealTimeList, 9}, {FJ::kBatteryRealTimeList, 6},
-        {FJ::kControllerInfoList, 17}, {FJ::kKitchenSinkList, 22},       {FJ::kGeneralList, 0},
-    };
-    for (const auto& [name, size] : sizes) EXPECT_EQ(FJ::List(name).size(), size) << name;
-
-    std::vector<std::wstring> keys;
-    for (const auto& entry : FJ::List(FJ::kHillTuningList)) keys.push_back(entry.key);
-    for (const auto& entry : FJ::List(FJ::kBatteryRealTimeList)) keys.push_back(entry.key);
-    EXPECT_THAT(keys, testing::ElementsAre(L"0C:30", L"0B:3F", L"0B:21", L"01:38", L"01:0F", L"01:37",
-                                           L"01:0A", L"01:1A", L"01:1B"));
-    EXPECT_EQ(FJ::List(FJ::kSpeedTuningList).front().key, L"0D:1F");
-    EXPECT_EQ(FJ::List(FJ::kKitchenSinkList).back().key, L"0C:39");
-}
-
 TEST_F(FjParameterTable, EveryAddressHasItsDescriptionAndOnlyShownValuesAreReadOnly) {
     std::set<std::wstring> keys;
-    int readOnly = 0;
     for (const auto name : fjtest::kAllLists) {
         for (const auto& entry : FJ::List(name)) {
             SCOPED_TRACE(text::WideToUtf8(entry.key));
@@ -59,35 +42,10 @@ TEST_F(FjParameterTable, EveryAddressHasItsDescriptionAndOnlyShownValuesAreReadO
                 EXPECT_NE(entry.label, L"[unknown]");
                 EXPECT_TRUE(keys.insert(entry.key).second);
             }
-            EXPECT_EQ(entry.owner, &FJ::FjValueTable::Instance());
             EXPECT_EQ(static_cast<bool>(entry.setter), !entry.readOnly);
-            readOnly += entry.readOnly;
         }
     }
-    EXPECT_EQ(keys.size(), 93u);
-    EXPECT_EQ(readOnly, 32);
-    for (const auto* editable : {L"0C:30", L"0B:2B", L"0B:1D", L"10:05", L"0B:21"})
-        EXPECT_FALSE(Entry(editable).readOnly) << text::WideToUtf8(editable);
-    EXPECT_EQ(Entry(L"0D:1F").label, L"H Gear - Forward Maximum Speed");
-    EXPECT_EQ(Entry(L"01:18").unit,
-              L"\u00BA"
-              L"C");
-    EXPECT_EQ(Entry(L"0C:30").minValue, L"Stop on Slope");
 }
-
-TEST_F(FjParameterTable, FirmwareDateLeadsTheControllerInfo) {
-    const ParamEntry& date = FJ::List(FJ::kControllerInfoList).front();
-    EXPECT_EQ(date.key, L"");
-    EXPECT_EQ(date.label, L"Firmware Release Date");
-    EXPECT_EQ(date.kind, ParamKind::Text);
-    EXPECT_TRUE(date.readOnly);
-    EXPECT_EQ(date.maxValue(date.owner), L"");
-    Store(L"01:00", 2023);
-    Store(L"01:01", 3);
-    Store(L"01:02", 15);
-    EXPECT_EQ(date.getter(date.owner), "03/15/2023");
-}
-
 TEST_F(FjParameterTable, ShowsValuesByTheirDisplayRule) {
     struct Case {
         const wchar_t* key;

@@ -91,7 +91,7 @@ TEST(FjRawFrame, TextThatIsNotHexIsAnInvalidFrameAfterTheDecodersLine) {
         testsupport::LogCapture log;
         const auto outcome = FJ::ParseRxFrame(c.text);
         EXPECT_EQ(outcome.result, "Invalid Frame");
-        EXPECT_EQ(outcome.status, "Invalid Frame");
+        EXPECT_EQ(outcome.status, std::string("Invalid Frame: ") + c.logLine);
         EXPECT_THAT(log.Messages(), testing::ElementsAre(c.logLine));
         EXPECT_FALSE(FJ::FixChecksum(c.text));
     }

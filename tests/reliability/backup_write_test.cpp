@@ -7,11 +7,10 @@
 
 #include "core/atomic_file.h"
 #include "core/host.h"
-#include "core/param_registry.h"
 #include "datafiles/data_file.h"
 #include "fj/parameter_table.h"
-#include "fj/value_table.h"
 #include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,17 +21,15 @@ using testing::HasSubstr;
 class BackupWrite : public testing::Test {
 protected:
     void SetUp() override {
-        FJ::FjValueTable::Instance().Clear();
-        ParamRegistry::Instance().Clear();
+        testsupport::ResetFamilies();
         FJ::BuildEntryLists();
-        context_.family = datafiles::Family::FJ;
+        context_.part = &datafiles::kFjDataFile;
         context_.executableDirectory = dir_.Path();
         prompter_.saveFile = dir_ / "backup.vtdata";
     }
     void TearDown() override {
         atomicdetail::SetWriteLimit(std::nullopt);
-        FJ::FjValueTable::Instance().Clear();
-        ParamRegistry::Instance().Clear();
+        testsupport::ResetFamilies();
     }
 
     testsupport::TempDir dir_;

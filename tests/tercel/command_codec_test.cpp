@@ -6,6 +6,7 @@
 #include "core/param_registry.h"
 #include "tercel/family_state.h"
 #include "tercel/get_info.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/tercel/test_support.h"
 
@@ -16,8 +17,8 @@ using testing::ElementsAre;
 
 class TercelCodec : public testing::Test {
 protected:
-    void SetUp() override { terceltest::ResetAll(); }
-    void TearDown() override { terceltest::ResetAll(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
     testsupport::LogCapture log_;
 };
 

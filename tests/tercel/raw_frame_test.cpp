@@ -7,6 +7,7 @@
 
 #include "core/hex_text.h"
 #include "tercel/get_info.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/tercel/test_support.h"
 
@@ -15,10 +16,10 @@ namespace {
 class TercelRawFrame : public testing::Test {
 protected:
     void SetUp() override {
-        terceltest::ResetAll();
+        testsupport::ResetFamilies();
         Tercel::SetLastTransmittedCommand(0);
     }
-    void TearDown() override { terceltest::ResetAll(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 };
 
 struct TxCase {

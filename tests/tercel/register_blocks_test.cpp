@@ -11,6 +11,7 @@
 #include "tercel/motor.h"
 #include "tercel/speed_control.h"
 #include "tercel/vehicle.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/tercel/test_support.h"
 
@@ -22,13 +23,13 @@ using testing::ElementsAre;
 class TercelBlocks : public testing::Test {
 protected:
     void SetUp() override {
-        terceltest::ResetAll();
+        testsupport::ResetFamilies();
         config_.BuildParamEntries();
         driveInfo_.BuildParamEntries();
         speedControl_.BuildParamEntries();
         vehicle_.BuildParamEntries();
     }
-    void TearDown() override { terceltest::ResetAll(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 
     static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
     // A current scale of 10 counts an ampere and a 450 A unit: 32767 counts are 450 A.
@@ -197,23 +198,8 @@ TEST_F(TercelBlocks, ParseRepublishesAndRefusesWithTheBlockName) {
     EXPECT_THAT(log.Messages(), ElementsAre("Error: status = 80", "Vehicle: Invalid data"));
 }
 
-TEST_F(TercelBlocks, DescribeListsLabelsAndValues) {
-    Reg(2878) = 6500;
-    Reg(2754) = 255;
-    Reg(3378) = 160;
-    Reg(2756) = 120;
-    Reg(3380) = 80;
-    EXPECT_EQ(speedControl_.Describe(),
-              "2.01.09 : Motor Maximum RPM=6500\n"
-              "3.02.01 : High Speed - Forward Max KM/H=25.5\n"
-              "3.02.05 : Low Speed - Forward Max KM/H=16.0\n"
-              "3.02.02 : High Speed - Reverse Max KM/H=12.0\n"
-              "3.02.06 : Low Speed - Reverse Max KM/H=8.0\n");
-    EXPECT_EQ(Tercel::Motor().Describe(), "");
-}
-
 TEST(TercelIdentity, DecodesTheThirtyNineByteAnswer) {
-    terceltest::ResetAll();
+    testsupport::ResetFamilies();
     Tercel::GetInfo identity;
     auto frame = terceltest::IdentityFrame("");
     for (size_t i = 13; i < 38; ++i) frame[i] = static_cast<uint8_t>('A' + (i - 13) % 26);  // no terminator
@@ -225,11 +211,11 @@ TEST(TercelIdentity, DecodesTheThirtyNineByteAnswer) {
     EXPECT_EQ(identity.GetId(), 0xC0);
     EXPECT_EQ(identity.Serialize(), (std::vector<uint8_t>{0x2B, 0x00}));
     EXPECT_EQ(terceltest::Entry(Tercel::kIdentityList, L"protVer").kind, ParamKind::UInt8);
-    terceltest::ResetAll();
+    testsupport::ResetFamilies();
 }
 
 TEST(TercelIdentity, RefusesAShortFrameThatPassesTheCheck) {
-    terceltest::ResetAll();
+    testsupport::ResetFamilies();
     testsupport::LogCapture log;
     Tercel::GetInfo identity;
     EXPECT_FALSE(identity.Parse({0x2B, 0x00, 0x03, 0x00, 0x00, 0x02}));

@@ -12,6 +12,7 @@
 #include "tercel/speed_control.h"
 #include "tercel/vehicle.h"
 #include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tercel/test_support.h"
@@ -23,12 +24,12 @@ using testing::ElementsAre;
 class TercelControllerTest : public testing::Test {
 protected:
     void SetUp() override {
-        terceltest::ResetAll();
+        testsupport::ResetFamilies();
         SerialPort::Instance().Close();
         speedControl_.BuildParamEntries();
         vehicle_.BuildParamEntries();
     }
-    void TearDown() override { terceltest::ResetAll(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 
     static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
 
@@ -80,26 +81,28 @@ TEST_F(TercelControllerTest, TheRuleWaitsForTheSpeedsToBeShown) {
     EXPECT_TRUE(DirtyKeys().empty());
 }
 
-TEST_F(TercelControllerTest, WriteSkipsKeysOfOtherFamiliesAndClearsTheSet) {
+TEST_F(TercelControllerTest, WriteSkipsKeysOfOtherFamiliesAndKeepsWhatWasNotConfirmed) {
     Reg(2878) = 300;
     DirtyKeys() = {L"13:10", L"0D:1F", L"motorPeakSpeed", L"70000", L"2878", L""};
     testsupport::LogCapture log;
-    EXPECT_TRUE(driver_.WriteDirtyRegisters());
+    const WriteOutcome outcome = driver_.WriteDirtyRegisters();
+    EXPECT_FALSE(outcome.AllConfirmed());
     EXPECT_THAT(log.Messages(),
                 ElementsAre("Writing Tercel Parameters", "Tercel:  is not a register, not written",
                             "Tercel: 0D:1F is not a register, not written",
                             "Tercel: 13:10 is not a register, not written",
                             "[TX] 0x2B 0x05 0x07 0x02 0x3E 0x0B 0x00 0x00 0x2C 0x01 0x7C ",
-                            "COM port not open", "Tercel: 70000 is not a register, not written",
+                            "COM port not open", "Tercel: no write answer",
+                            "Tercel: the write of 2878 was not confirmed",
+                            "Tercel: 70000 is not a register, not written",
                             "Tercel: motorPeakSpeed is not a register, not written", "Tercel Controller"));
     EXPECT_EQ(prompter_.pauses, std::vector<uint32_t>{100});
-    EXPECT_TRUE(DirtyKeys().empty());
 }
 
 TEST_F(TercelControllerTest, ExportsOneWriteRecordPerEditableEntry) {
     Reg(2878) = 300;
     Reg(2594) = 0;
-    const auto records = driver_.ExportRecords(Tercel::TuningPageLists());
+    const auto records = driver_.ExportRecords(terceltest::TuningPageLists());
     // 5 speed limits, 3 of acceleration mode 0, 6 current limits, 3 editable vehicle entries, 10 speeds.
     ASSERT_EQ(records.size(), 27u);
     EXPECT_EQ(DecryptPayload(records[0]), "2B0507023E0B00002C017C");
@@ -109,7 +112,7 @@ TEST_F(TercelControllerTest, ExportsOneWriteRecordPerEditableEntry) {
 TEST_F(TercelControllerTest, ImportMarksOnlyWhatChanged) {
     Reg(2878) = 6500;
     Reg(2754) = 255;
-    const auto file = Backup(driver_.ExportRecords(Tercel::TuningPageLists()));
+    const auto file = Backup(driver_.ExportRecords(terceltest::TuningPageLists()));
     EXPECT_TRUE(driver_.LoadBackup(file));
     EXPECT_TRUE(DirtyKeys().empty());
 
@@ -121,13 +124,12 @@ TEST_F(TercelControllerTest, ImportMarksOnlyWhatChanged) {
     EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"2754", L"2878"}));
 }
 
-TEST_F(TercelControllerTest, ImportSkipsRecordsThatAreNotWrites) {
+TEST_F(TercelControllerTest, ARecordThatIsNotAWriteLoadsNothing) {
+    Reg(2878) = 6500;
     const auto file = Backup({EncryptPayload("2B04050202000000F3"),  // a read of register 2
                               EncryptPayload("2B0507023E0B00002C017C")});
-    testsupport::LogCapture log;
-    EXPECT_TRUE(driver_.LoadBackup(file));
-    EXPECT_TRUE(log.Contains("Tercel: Unsupported or unknown CMD"));
-    EXPECT_EQ(Reg(2878), 300);
+    EXPECT_FALSE(driver_.LoadBackup(file));
+    EXPECT_EQ(Reg(2878), 6500);
 }
 
 TEST_F(TercelControllerTest, ADamagedRecordLoadsNothing) {

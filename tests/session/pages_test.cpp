@@ -3,19 +3,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/cards/fault_rows.h"
-#include "app/cards/tuning_edit.h"
-#include "app/cards/tuning_rows.h"
 #include "core/param_registry.h"
 #include "fj/value_table.h"
+#include "session/fault_rows.h"
+#include "session/tuning_edit.h"
+#include "session/tuning_rows.h"
 #include "tercel/speed_control.h"
 #include "tests/ev48400c/test_frames.h"
+#include "tests/support/families.h"
 #include "tests/support/log_capture.h"
 #include "tests/tercel/test_support.h"
 
 namespace {
 
-using datafiles::Family;
 using datafiles::TuningTab;
 using testing::ElementsAre;
 
@@ -44,8 +44,8 @@ ParamEntry NumberEntry(Field& field, std::wstring min = L"0", std::wstring max =
 
 class PagesTest : public testing::Test {
 protected:
-    void SetUp() override { ParamRegistry::Instance().Clear(); }
-    void TearDown() override { ParamRegistry::Instance().Clear(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
 };
 
 using CommitEdit = PagesTest;
@@ -53,46 +53,46 @@ using CommitEdit = PagesTest;
 TEST_F(CommitEdit, RangeIsInclusiveAndEveryRefusalChangesNothing) {
     struct Case {
         const wchar_t* typed;
-        app::EditOutcome outcome;
+        session::EditOutcome outcome;
         double stored;
     };
     const Case cases[] = {
-        {L"100", app::EditOutcome::Stored, 100},    {L"0", app::EditOutcome::Stored, 0},
-        {L"100.5", app::EditOutcome::Refused, 50},  {L"-1", app::EditOutcome::Refused, 50},
-        {L"abc", app::EditOutcome::Refused, 50},    {L"", app::EditOutcome::Refused, 50},
-        {L"75 km/h", app::EditOutcome::Stored, 75}, {L"50", app::EditOutcome::Unchanged, 50},
+        {L"100", session::EditOutcome::Stored, 100},     {L"0", session::EditOutcome::Stored, 0},
+        {L"100.5", session::EditOutcome::Refused, 50},   {L"-1", session::EditOutcome::Refused, 50},
+        {L"abc", session::EditOutcome::Refused, 50},     {L"", session::EditOutcome::Refused, 50},
+        {L"75 km/h", session::EditOutcome::Refused, 50}, {L"50", session::EditOutcome::Unchanged, 50},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::WideToUtf8(c.typed));
         DirtyKeys().clear();
         Field field;
         const ParamEntry entry = NumberEntry(field);
-        const auto result = app::CommitEdit(Family::FJ, entry, c.typed, L"50");
+        const auto result = session::CommitEdit(Family::FJ, entry, c.typed, L"50");
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(field.value, c.stored);
-        EXPECT_EQ(DirtyKeys().count(L"speedLimit"), c.outcome == app::EditOutcome::Stored ? 1u : 0u);
-        EXPECT_EQ(result.reason.empty(), c.outcome != app::EditOutcome::Refused);
+        EXPECT_EQ(DirtyKeys().count(L"speedLimit"), c.outcome == session::EditOutcome::Stored ? 1u : 0u);
+        EXPECT_EQ(result.reason.empty(), c.outcome != session::EditOutcome::Refused);
     }
 }
 
 TEST_F(CommitEdit, StoredValueIsLoggedDirty) {
     Field field;
     testsupport::LogCapture log;
-    EXPECT_EQ(app::CommitEdit(Family::FJ, NumberEntry(field), L"60", L"50").outcome,
-              app::EditOutcome::Stored);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, NumberEntry(field), L"60", L"50").outcome,
+              session::EditOutcome::Stored);
     EXPECT_THAT(log.Messages(), ElementsAre("speedLimit is dirty"));
 }
 
 TEST_F(CommitEdit, ThrowingSetterOrMaximumRefuses) {
     Field field;
     field.throwOnSet = true;
-    EXPECT_EQ(app::CommitEdit(Family::FJ, NumberEntry(field), L"60", L"50").outcome,
-              app::EditOutcome::Refused);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, NumberEntry(field), L"60", L"50").outcome,
+              session::EditOutcome::Refused);
 
     Field other;
     ParamEntry entry = NumberEntry(other);
     entry.maxValue = [](void*) -> std::wstring { throw std::runtime_error("group not read"); };
-    EXPECT_EQ(app::CommitEdit(Family::FJ, entry, L"60", L"50").outcome, app::EditOutcome::Refused);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, entry, L"60", L"50").outcome, session::EditOutcome::Refused);
     EXPECT_EQ(other.value, 50);
     EXPECT_TRUE(DirtyKeys().empty());
 }
@@ -101,50 +101,48 @@ TEST_F(CommitEdit, KindDecidesWhatCounts) {
     Field field;
     ParamEntry readOnly = NumberEntry(field);
     readOnly.readOnly = true;
-    EXPECT_EQ(app::CommitEdit(Family::FJ, readOnly, L"60", L"50").outcome, app::EditOutcome::Refused);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, readOnly, L"60", L"50").outcome, session::EditOutcome::Refused);
 
     // An enumeration whose limits are option names takes the index of an option.
     ParamEntry options = NumberEntry(field, L"DISABLE", L"ENABLE");
     options.kind = ParamKind::Enumeration;
     options.optionCount = 2;
-    EXPECT_EQ(app::CommitEdit(Family::FJ, options, L"2", L"ENABLE").outcome, app::EditOutcome::Refused);
-    EXPECT_EQ(app::CommitEdit(Family::FJ, options, L"1", L"ENABLE").outcome, app::EditOutcome::Stored);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, options, L"2", L"ENABLE").outcome,
+              session::EditOutcome::Refused);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, options, L"1", L"ENABLE").outcome,
+              session::EditOutcome::Stored);
     EXPECT_EQ(field.value, 1);
 
     std::string stored;
     ParamEntry name = NumberEntry(field, L"", L"");
     name.kind = ParamKind::Text;
     name.setter = [&stored](void*, const std::string& text) { stored = text; };
-    EXPECT_EQ(app::CommitEdit(Family::FJ, name, L"Cart 7", L"").outcome, app::EditOutcome::Stored);
+    EXPECT_EQ(session::CommitEdit(Family::FJ, name, L"Cart 7", L"").outcome, session::EditOutcome::Stored);
     EXPECT_EQ(stored, "Cart 7");
 }
 
 TEST_F(CommitEdit, MotorPeakSpeedLimitsTheGearSpeeds) {
     using namespace EV48400C;
-    ev48test::ResetFamily();
     ASSERT_TRUE(ParseInto(Messages().motorParameters, ev48test::MakeFrame(kMotorParametersId)));
     ASSERT_TRUE(ParseInto(Messages().standardGearMode, ev48test::MakeFrame(kStandardGearModeId)));
     ev48test::Set(kMotorSpeedList, L"motorPeakSpeed", "5000");
     ev48test::Set(kGearSpeedList, L"FWD_GearH_MaxSpeed", "4500");
-    const auto result = app::CommitEdit(Family::EV48400C, ev48test::Entry(kMotorSpeedList, L"motorPeakSpeed"),
-                                        L"3000", L"5000");
+    const auto result = session::CommitEdit(
+        Family::EV48400C, ev48test::Entry(kMotorSpeedList, L"motorPeakSpeed"), L"3000", L"5000");
     EXPECT_TRUE(result.refreshDependents);
     EXPECT_EQ(ev48test::Shown(kGearSpeedList, L"FWD_GearH_MaxSpeed"), "3000");
-    ev48test::ResetFamily();
 }
 
 TEST_F(CommitEdit, MotorMaximumClampsTercelForwardSpeed) {
-    terceltest::ResetAll();
     Tercel::SpeedControl speedControl;
     speedControl.BuildParamEntries();
     Tercel::Registers()[2586] = 5200;
     Tercel::Registers()[2878] = 5200;
     const ParamEntry& maximum = terceltest::Entry(Tercel::kSpeedLimitList, L"2878");
-    const auto result = app::CommitEdit(Family::Tercel, maximum, L"4000", app::CurrentText(maximum));
-    EXPECT_EQ(result.outcome, app::EditOutcome::Stored);
+    const auto result = session::CommitEdit(Family::Tercel, maximum, L"4000", session::CurrentText(maximum));
+    EXPECT_EQ(result.outcome, session::EditOutcome::Stored);
     EXPECT_TRUE(result.refreshDependents);
     EXPECT_EQ(Tercel::Registers()[2586], 4000);
-    terceltest::ResetAll();
 }
 
 using TuningRows = PagesTest;
@@ -156,29 +154,29 @@ TEST_F(TuningRows, TagsTellHeadingsReadOnlyAndEditableRowsApart) {
     shown.readOnly = true;
     ParamRegistry::Instance().List(EV48400C::kFirmwareList) = {shown};
 
-    app::RowRegistry registry;
+    session::RowRegistry registry;
     registry.Rebuild(Family::EV48400C);
     const auto& tuning = registry.Rows(TuningTab::Tuning);
     ASSERT_GE(tuning.size(), 2u);
-    EXPECT_EQ(tuning[0].tag, app::kHeadingRowTag);
+    EXPECT_EQ(tuning[0].tag, session::kHeadingRowTag);
     EXPECT_EQ(tuning[0].heading, L"Speed Control");
     ASSERT_EQ(registry.EditableEntry(tuning[1].tag), tuning[1].entry);
 
     const auto& info = registry.Rows(TuningTab::Info);
     ASSERT_EQ(info.size(), 2u);
-    EXPECT_EQ(info[1].tag, app::kReadOnlyRowTag);
+    EXPECT_EQ(info[1].tag, session::kReadOnlyRowTag);
     EXPECT_EQ(registry.EditableEntry(info[1].tag), nullptr);
     EXPECT_EQ(registry.EditableEntry(99), nullptr);
-    EXPECT_FALSE(app::IsEditableTab(TuningTab::Info));
+    EXPECT_FALSE(session::IsEditableTab(TuningTab::Info));
 
-    const auto cells = app::CellsOf(*info[1].entry);
+    const auto cells = session::CellsOf(*info[1].entry);
     EXPECT_EQ(cells.current, L"50");
     EXPECT_EQ(cells.changeTo, L"");
     EXPECT_EQ(cells.max, L"");  // read-only rows show no maximum
-    EXPECT_EQ(app::CellsOf(*tuning[1].entry).max, L"100");
+    EXPECT_EQ(session::CellsOf(*tuning[1].entry).max, L"100");
 
-    EXPECT_EQ(app::FindEntry(Family::EV48400C, L"Speed Limit"), tuning[1].entry);
-    EXPECT_EQ(app::FindEntry(Family::EV48400C, L"nothing"), nullptr);
+    EXPECT_EQ(session::FindEntry(Family::EV48400C, L"Speed Limit"), tuning[1].entry);
+    EXPECT_EQ(session::FindEntry(Family::EV48400C, L"nothing"), nullptr);
 }
 
 using FaultRows = PagesTest;
@@ -193,35 +191,22 @@ TEST_F(FaultRows, Ev48400cListsOnlyEntriesReadingExactlyOne) {
     ParamEntry second = NumberEntry(ten);
     second.key = L"13";
     ParamRegistry::Instance().List(EV48400C::kFaultList) = {first, second};
-    const auto rows = app::BuildFaultRows(Family::EV48400C, {});
+    const auto rows = session::BuildFaultRows(Family::EV48400C, {});
     EXPECT_EQ(rows.current.rows, (std::vector<std::vector<std::wstring>>{{L"12", L"Throttle Fault"}}));
-    EXPECT_EQ(rows.historical.columns.size(), 4u);
     EXPECT_TRUE(rows.historical.rows.empty());
 }
 
 TEST_F(FaultRows, FjSkipsLevelZeroAndKeepsTablePositions) {
     auto& table = FJ::FjValueTable::Instance();
-    table.Clear();
     // current record 1 has a code but no level; record 3 is a fault
     table.Set(0x0D, 0x04, 17);
     table.Set(0x0D, 0x09, 2);
     table.Set(0x0D, 0x0A, 31);
     table.Set(0x0D, 0x0B, 9);
     const auto rows =
-        app::BuildFaultRows(Family::FJ, [](int32_t code) { return "code " + std::to_string(code); });
+        session::BuildFaultRows(Family::FJ, [](int32_t code) { return "code " + std::to_string(code); });
     EXPECT_EQ(rows.current.rows,
               (std::vector<std::vector<std::wstring>>{{L"3", L"31", L"2", L"9", L"code 31"}}));
-    EXPECT_EQ(rows.current.columns[0].title, L"#");
-    EXPECT_EQ(rows.historical.columns[3].title, L"Times");
-    table.Clear();
-}
-
-TEST_F(FaultRows, TercelShowsColumnsWithoutRowsAndNoneShowsNothing) {
-    const auto tercel = app::BuildFaultRows(Family::Tercel, {});
-    EXPECT_EQ(tercel.current.columns.size(), 3u);
-    EXPECT_EQ(tercel.historical.columns.size(), 2u);
-    EXPECT_TRUE(tercel.current.rows.empty());
-    EXPECT_TRUE(app::BuildFaultRows(Family::None, {}).current.columns.empty());
 }
 
 }  // namespace

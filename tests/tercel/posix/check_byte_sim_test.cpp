@@ -1,0 +1,114 @@
+// The last byte of the controller's answers: a controller that fills it its own way still reads when
+// its answers repeat, and one that seals with the command sum has its damaged answers left unread.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/param_registry.h"
+#include "serial/serial_port.h"
+#include "tercel/entry_lists.h"
+#include "tercel/family_state.h"
+#include "tercel/register_entries.h"
+#include "tercel/tercel_controller.h"
+#include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/posix/sim_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+const std::string_view kLists[] = {Tercel::kIdentityList,          Tercel::kConfigList,
+                                   Tercel::kDriveInfoList,         Tercel::kMotorList,
+                                   Tercel::kSpeedLimitList,        Tercel::kMotorSpeedList,
+                                   Tercel::kCurrentLimitList,      Tercel::kAccelerationMode0List,
+                                   Tercel::kAccelerationMode1List, Tercel::kVehicleList};
+
+struct Shown {
+    std::string text;
+    bool read;
+};
+
+std::map<std::wstring, Shown> ShownValues() {
+    std::map<std::wstring, Shown> shown;
+    for (const auto name : kLists)
+        for (const auto& entry : Tercel::List(name))
+            shown[entry.key] = {entry.getter(entry.owner), Tercel::EntryWasRead(entry)};
+    return shown;
+}
+
+size_t Count(const testsupport::LogCapture& log, std::string_view prefix) {
+    const auto lines = log.Messages();
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(),
+                                             [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+
+class TercelCheckByte : public testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        SerialPort::Instance().Close();
+        testsupport::ResetFamilies();
+    }
+    // What a controller sealing with the command sum shows after Identify.
+    std::map<std::wstring, Shown> Reference() {
+        testsupport::TempDir dir;
+        testsupport::SimProcess simulator("Tercel", dir.Path());
+        EXPECT_TRUE(SerialPort::Instance().Open(simulator.PortName(), driver_.GetBaudRate()));
+        EXPECT_TRUE(driver_.Identify());
+        SerialPort::Instance().Close();
+        return ShownValues();
+    }
+
+    testsupport::FakePrompter prompter_;
+    Tercel::TercelController driver_;
+};
+
+TEST_F(TercelCheckByte, RepeatedAnswersWithAnUnknownCheckByteAreTaken) {
+    const auto reference = Reference();
+    Reset();
+    testsupport::TempDir dir;
+    testsupport::SimProcess simulator("Tercel", dir.Path(), {"--tercel-check-byte", "xor"});
+    ASSERT_TRUE(SerialPort::Instance().Open(simulator.PortName(), driver_.GetBaudRate()));
+    testsupport::LogCapture log;
+    ASSERT_TRUE(driver_.Identify());
+
+    const auto shown = ShownValues();
+    ASSERT_EQ(shown.size(), reference.size());
+    for (const auto& [key, value] : shown) {
+        SCOPED_TRACE(text::WideToUtf8(key));
+        EXPECT_TRUE(value.read);
+        EXPECT_EQ(value.text, reference.at(key).text);
+    }
+    // The identity, then two answers for each of the 55 registers; the line about it once.
+    EXPECT_EQ(Count(log, "[TX] 0x2B "), 1u + 2 * 55);
+    EXPECT_EQ(Count(log, "Tercel: the controller's answers carry a check byte we do not recognise"), 1u);
+}
+
+TEST_F(TercelCheckByte, DamagedAnswersOfAControllerSealingWithTheSumAreLeftUnread) {
+    const auto reference = Reference();  // the identity carried the command sum
+    Tercel::Marks().registersRead.clear();
+    testsupport::TempDir dir;
+    testsupport::SimProcess garbling("Tercel", dir.Path(), {"--fault", "garble", "--seed", "7"});
+    ASSERT_TRUE(SerialPort::Instance().Open(garbling.PortName(), driver_.GetBaudRate()));
+    testsupport::LogCapture log;
+    driver_.ReadAll();
+
+    for (const auto& [key, value] : ShownValues()) {
+        SCOPED_TRACE(text::WideToUtf8(key));
+        uint16_t address = 0;
+        if (!Tercel::ParseRegisterKey(key, address)) continue;
+        EXPECT_FALSE(value.read);
+        EXPECT_EQ(value.text, reference.at(key).text);  // nothing damaged was taken
+    }
+    // Asked once more, never a third time.
+    EXPECT_EQ(Count(log, "[TX] 0x2B "), 2u * 55);
+}
+
+}  // namespace
