@@ -22,8 +22,8 @@ void ResetFamilies() {
     LastRead().Clear();
 }
 
-void EndConnection() {
-    SerialPort::Instance().Close();
+void EndConnection(SerialPort& port) {
+    port.Close();
     Session& session = Current();
     session.connected = false;
     session.family = Family::None;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/family.h"
+#include "serial/serial_port.h"
 #include "session/settings.h"
 
 namespace session {
@@ -34,7 +35,7 @@ void ReloadSettings();
 // controller reported or was given must never be shown, saved or written as another's.
 void ResetFamilies();
 
-// The port closed and the connection forgotten, with every family reset.
-void EndConnection();
+// The connection's port closed and the connection forgotten, with every family reset.
+void EndConnection(SerialPort& port = SerialPort::Instance());
 
 }  // namespace session

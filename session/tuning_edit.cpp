@@ -4,6 +4,7 @@
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "session/family_table.h"
+#include "session/tuning_rows.h"
 
 namespace session {
 
@@ -49,6 +50,7 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
                                      paramdetail::NumberText(range->high));
     }
 
+    const std::wstring before = CurrentText(entry);
     try {
         entry.setter(entry.owner, text::NarrowByLowByte(value));
     } catch (const std::exception& error) {
@@ -56,6 +58,8 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
     } catch (...) {
         return Refuse(entry, "the value was not taken");
     }
+    // An option's index typed for the option shown, or 100.0 for 100: nothing changed.
+    if (CurrentText(entry) == before && !DirtyKeys().count(entry.key)) return {};
     Log(text::NarrowByLowByte(entry.key) + " is dirty");
     DirtyKeys().insert(entry.key);
     EditResult result{EditOutcome::Stored, {}, false, {}};

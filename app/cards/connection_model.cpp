@@ -75,7 +75,7 @@ void ConnectionModel::ConnectOrDisconnect() {
 
 void ConnectionModel::Disconnect() {
     const uint32_t eventCode = session::Ops(session::ConnectedFamily()).eventCode;
-    session::EndConnection();
+    session::EndConnection(port_);
     view_->SetStatusText1(L"Not Connected");
     SetStatus(std::wstring());
     view_->SetConnectButton(choice_.CanConnect(), false);
