@@ -6,10 +6,10 @@
 #include <gdiplus.h>
 
 #include "app/app_state.h"
-#include "session/session.h"
 #include "app/version_info.h"
 #include "core/log.h"
 #include "serial/serial_port.h"
+#include "session/session.h"
 
 namespace app {
 

@@ -4,10 +4,10 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
-#include "session/family_table.h"
-#include "session/session.h"
 #include "core/log.h"
 #include "core/prompter.h"
+#include "session/family_table.h"
+#include "session/session.h"
 
 namespace app {
 
@@ -21,8 +21,6 @@ constexpr int kNavEntryPitch = 40;
 constexpr int kNavEntryRight = 179;
 // Long enough to read the farewell in the status bar.
 constexpr uint32_t kFarewellMs = 1000;
-
-
 
 }  // namespace
 

@@ -9,12 +9,12 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
-#include "session/family_table.h"
-#include "session/session.h"
 #include "app/cards/rich_texts.h"
 #include "app/win32_ui.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "session/family_table.h"
+#include "session/session.h"
 
 namespace app {
 

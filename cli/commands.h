@@ -26,7 +26,7 @@ std::ostream& Out(CommandIo& io);
 std::ostream& Err(CommandIo& io);
 
 struct ConnectOptions {
-    std::string port;                         // empty: the port list's own choice
+    std::string port;              // empty: the port list's own choice
     std::vector<Family> families;  // empty: all three
 };
 

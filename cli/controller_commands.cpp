@@ -13,9 +13,9 @@
 #include "core/text.h"
 #include "datafiles/data_file.h"
 #include "serial/port_list.h"
+#include "session/family_table.h"
 #include "session/fault_rows.h"
 #include "session/read_values.h"
-#include "session/family_table.h"
 #include "session/tuning_actions.h"
 #include "session/tuning_edit.h"
 #include "session/tuning_rows.h"
@@ -330,7 +330,8 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
 int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
     const ConnectedSession connection(connect.port, connect.families);
     if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
-    const session::FaultRows faults = session::BuildFaultRows(connection.Family(), session::FjErrorCodeFileDescriber());
+    const session::FaultRows faults =
+        session::BuildFaultRows(connection.Family(), session::FjErrorCodeFileDescriber());
     if (json) {
         WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
                             {"current", FaultRowsJson(faults.current)},
@@ -422,11 +423,12 @@ int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& as
                             " controller: vantrel-cli read --json lists every key and label");
         if (!session::LastRead().Has(entry->key))
             return Fail(io, kExitRefused,
-                        "'" + name + "' was not read from the controller: nothing was sent; read again with "
-                        "vantrel-cli read");
+                        "'" + name +
+                            "' was not read from the controller: nothing was sent; read again with "
+                            "vantrel-cli read");
         // Every value is checked before anything is sent: one refusal sends none of them.
-        const session::EditResult result =
-            session::CommitEdit(connection.Family(), *entry, text::Utf8ToWide(value), session::CurrentText(*entry));
+        const session::EditResult result = session::CommitEdit(
+            connection.Family(), *entry, text::Utf8ToWide(value), session::CurrentText(*entry));
         if (result.outcome == session::EditOutcome::Refused) {
             const std::string why =
                 result.reason.empty() ? Utf8(std::wstring(session::kRefusalText)) : result.reason;

@@ -135,7 +135,8 @@ int InspectCommand(const std::filesystem::path& file, bool json, CommandIo& io) 
     if (backup) {
         if (const std::string why = datafiles::IntegrityProblem(document, records); !why.empty())
             return Fail(io, kExitRefused,
-                        text::PathToUtf8(file) + " is damaged: " + why + ": the file cannot be loaded; use another backup");
+                        text::PathToUtf8(file) + " is damaged: " + why +
+                            ": the file cannot be loaded; use another backup");
     }
     return kExitSuccess;
 }

@@ -389,7 +389,8 @@ uint32_t RecordsCrc32(const std::vector<DataRecord>& records) {
             for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
         }
     };
-    for (const auto& record : records) add("[" + record.section + "]" + record.key + "=" + record.text + "\n");
+    for (const auto& record : records)
+        add("[" + record.section + "]" + record.key + "=" + record.text + "\n");
     return ~crc;
 }
 

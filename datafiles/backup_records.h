@@ -21,10 +21,10 @@ struct DataRecord {
     std::string key;
     std::string text;  // as stored: the enciphered frame
     std::vector<uint8_t> frame;
-    std::string target;                  // an address or a group; only when described
-    std::string value;                   // a register's value; only when described
+    std::string target;                   // an address or a group; only when described
+    std::string value;                    // a register's value; only when described
     std::vector<RecordSetting> settings;  // a group sets several values; only when described
-    std::string damage;                  // why the record cannot be used; empty when it can
+    std::string damage;                   // why the record cannot be used; empty when it can
 };
 
 // Each family's records. With describe, the target and values are filled in as well; describing an

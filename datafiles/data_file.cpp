@@ -71,7 +71,8 @@ void WriteRows(std::ostream& out, const std::vector<LayoutSection>& sections) {
     }
 }
 
-std::vector<LayoutSection> Joined(const std::vector<TabLayout>& layout, std::initializer_list<TuningTab> tabs) {
+std::vector<LayoutSection> Joined(const std::vector<TabLayout>& layout,
+                                  std::initializer_list<TuningTab> tabs) {
     std::vector<LayoutSection> sections;
     for (const TuningTab tab : tabs)
         for (auto& section : TabSections(layout, tab)) sections.push_back(std::move(section));
@@ -320,8 +321,8 @@ const DataFilePart kEv48400cDataFile = {
     EV48400C::ImportProfile,
     {"Motor Speed Parameters", "Motor Torque Parameters", "Standard Gear Mode", "Accelerator",
      "Slope Control", "Temperature Regulation"}};
-const DataFilePart kFjDataFile = {"FJ",         WriteFjPart,     FjRecords, ImportFjBackup, ImportFjProfile,
-                                  {"Tuning", "Sink"}};
+const DataFilePart kFjDataFile = {"FJ",           WriteFjPart,     FjRecords,
+                                  ImportFjBackup, ImportFjProfile, {"Tuning", "Sink"}};
 const DataFilePart kTercelDataFile = {"Tercel",           WriteTercelPart,     TercelRecords,
                                       ImportTercelBackup, ImportTercelProfile, {"Tuning", "Sink"}};
 

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const ParamEntry entry = (*target.list)[index];
         const std::wstring opened = text::Utf8ToWide(entry.getter(entry.owner));
         const auto result = session::CommitEdit(target.family, entry, text::Utf8ToWide(typed), opened);
-        if (result.outcome != session::EditOutcome::Stored && fuzzsupport::Snapshot(target.family) != before) {
+        if (result.outcome != session::EditOutcome::Stored &&
+            fuzzsupport::Snapshot(target.family) != before) {
             std::fprintf(stderr, "%s = '%s': %s\n", text::WideToUtf8(entry.key).c_str(), typed.c_str(),
                          result.reason.c_str());
             fuzzsupport::Fail("a refused edit changes nothing");

@@ -1,10 +1,10 @@
 // The EV48-400-C entry of the family table.
+#include "core/param_registry.h"
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/ev48400c_driver.h"
 #include "ev48400c/message_store.h"
 #include "ev48400c/raw_frame.h"
 #include "session/family_table.h"
-#include "core/param_registry.h"
 
 namespace session {
 

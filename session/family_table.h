@@ -39,7 +39,7 @@ struct FamilyOps {
     Family family;
     const char* name;  // "FJ", "EV48-400-C", "Tercel"
     uint32_t baudRate;
-    uint32_t eventCode;          // carried by the main window's connection event
+    uint32_t eventCode;            // carried by the main window's connection event
     bool Settings::*probeSetting;  // whether "Connect" tries the family
     bool hasRawFramePage;          // the RX/TX page is offered (with the setting on)
     // A fresh driver; drivers keep nothing between operations.

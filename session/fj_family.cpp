@@ -1,4 +1,5 @@
 // The FJ entry of the family table.
+#include "core/param_registry.h"
 #include "core/text.h"
 #include "fj/fault_records.h"
 #include "fj/fj_controller.h"
@@ -7,7 +8,6 @@
 #include "fj/raw_frame.h"
 #include "fj/value_table.h"
 #include "session/family_table.h"
-#include "core/param_registry.h"
 
 namespace session {
 
@@ -62,7 +62,9 @@ const FamilyOps& FjOps() {
         {FJ::ParseTxFrame, FJ::ParseRxFrame, FJ::FixChecksum, FJ::TransmitFrame},
         &datafiles::kFjDataFile,
         FJ::ResetFamily,
-        [] { return ControllerBanner{L"FJ Controller", 211}; },
+        [] {
+            return ControllerBanner{L"FJ Controller", 211};
+        },
     };
     return ops;
 }

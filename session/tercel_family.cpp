@@ -1,6 +1,6 @@
 // The Tercel entry of the family table.
-#include "session/family_table.h"
 #include "core/param_registry.h"
+#include "session/family_table.h"
 #include "tercel/family_state.h"
 #include "tercel/raw_frame.h"
 #include "tercel/register_entries.h"
@@ -42,7 +42,8 @@ const FamilyOps& TercelOps() {
         [] { return Tercel::TercelController().WriteDirtyRegisters(); },
         [](const std::wstring& key) {
             uint16_t address = 0;
-            return !Tercel::ParseRegisterKey(key, address) || Tercel::TercelController().ReadRegister(address);
+            return !Tercel::ParseRegisterKey(key, address) ||
+                   Tercel::TercelController().ReadRegister(address);
         },
         [](const std::wstring& key) { return Tercel::TercelController().OnParamEdited(key); },
         datafiles::TercelLayout,
@@ -50,7 +51,9 @@ const FamilyOps& TercelOps() {
         {Tercel::ParseTxFrame, Tercel::ParseRxFrame, Tercel::FixChecksum, Tercel::TransmitFrame},
         &datafiles::kTercelDataFile,
         ResetTercel,
-        [] { return ControllerBanner{L"Tercel Controller", 217}; },
+        [] {
+            return ControllerBanner{L"Tercel Controller", 217};
+        },
     };
     return ops;
 }

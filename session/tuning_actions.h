@@ -12,17 +12,20 @@
 namespace session {
 
 // Shown by the page and the command line when the line took the port away for good.
-inline constexpr const char* kPortLostText = "The COM port is closed and could not be opened again: check the cable";
+inline constexpr const char* kPortLostText =
+    "The COM port is closed and could not be opened again: check the cable";
 
 struct ReadOutcome {
-    bool portOpen = true;                 // false: nothing was sent, the port could not be opened
+    bool portOpen = true;                   // false: nothing was sent, the port could not be opened
     std::vector<const ParamEntry*> unread;  // entries without a value read in this connection
     std::vector<std::string> unreadGroups;  // groups the controller has not given in this connection
     // Entries read before in this connection that did not answer this read: they keep the value
     // last read.
     std::vector<const ParamEntry*> notReadAgain;
 
-    bool AllRead() const { return portOpen && unread.empty() && unreadGroups.empty() && notReadAgain.empty(); }
+    bool AllRead() const {
+        return portOpen && unread.empty() && unreadGroups.empty() && notReadAgain.empty();
+    }
 };
 
 // What the controller has not given in this connection, as it stands.

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/param_entry.h"
 #include "core/family.h"
+#include "core/param_entry.h"
 
 namespace session {
 

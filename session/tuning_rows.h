@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/param_entry.h"
 #include "core/family.h"
+#include "core/param_entry.h"
 #include "datafiles/tuning_layout.h"
 
 namespace session {

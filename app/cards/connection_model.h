@@ -42,7 +42,8 @@ const std::string& ConnectionHelpRtf();
 
 class ConnectionModel {
 public:
-    explicit ConnectionModel(SerialPort& port, PortLister listPorts = ListSerialPorts, DriverMaker makeDriver = {})
+    explicit ConnectionModel(SerialPort& port, PortLister listPorts = ListSerialPorts,
+                             DriverMaker makeDriver = {})
         : port_(port), listPorts_(std::move(listPorts)), makeDriver_(std::move(makeDriver)) {}
 
     void AttachView(ConnectionView* view) { view_ = view; }

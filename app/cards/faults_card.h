@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/card_base.h"
-#include "session/fault_rows.h"
 #include "app/win32_ui.h"
+#include "session/fault_rows.h"
 
 namespace app {
 

@@ -2,9 +2,9 @@
 
 #include "app/app_ids.h"
 #include "app/app_state.h"
-#include "session/session.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "session/session.h"
 
 namespace app {
 

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
-#include "session/session.h"
 #include "app/main_window.h"
 #include "core/host.h"
+#include "session/session.h"
 
 namespace app {
 

@@ -195,8 +195,9 @@ void TuningModel::CommitEdit(const std::wstring& typed) {
         const std::wstring text = typed.substr(0, kMaxEditLength);
         const EditResult result = session::CommitEdit(family_, *entry, text, openedWith_);
         if (result.outcome == EditOutcome::Refused) {
-            CurrentPrompter().ShowMessage(result.message.empty() ? std::wstring(kRefusalText) : result.message,
-                                          std::wstring(kRefusalTitle), MessageIcon::Error);
+            CurrentPrompter().ShowMessage(
+                result.message.empty() ? std::wstring(kRefusalText) : result.message,
+                std::wstring(kRefusalTitle), MessageIcon::Error);
         } else if (result.outcome == EditOutcome::Stored) {
             // What the entry now holds: an option's name for its index, or what a rule made of the value.
             line.cells.changeTo = CurrentText(*entry);

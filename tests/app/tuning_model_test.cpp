@@ -308,12 +308,7 @@ const std::wstring kPortLost = L"Error: " + text::Utf8ToWide(session::kPortLostT
 
 const ButtonCase kButtonCases[] = {
     {"write, nothing changed", app::kIdWrite, false, true, {L"Info: No changes to write!"}, {}},
-    {"write, cancelled",
-     app::kIdWrite,
-     true,
-     false,
-     {L"Warning? " + std::wstring(app::kWriteWarning)},
-     {}},
+    {"write, cancelled", app::kIdWrite, true, false, {L"Warning? " + std::wstring(app::kWriteWarning)}, {}},
     // No port to write to or read from: the technician is told, and nothing is sent or forgotten.
     {"write, the port lost",
      app::kIdWrite,
@@ -328,12 +323,7 @@ const ButtonCase kButtonCases[] = {
      false,
      {L"Warning? " + std::wstring(app::kResetUnwrittenWarning)},
      {}},
-    {"save, nothing changed",
-     app::kIdSave,
-     false,
-     false,
-     {L"Warning: Controller Undefined - Cant Save"},
-     {}},
+    {"save, nothing changed", app::kIdSave, false, false, {L"Warning: Controller Undefined - Cant Save"}, {}},
     {"save, cancelled",
      app::kIdSave,
      true,

@@ -93,7 +93,8 @@ TEST(Text, TypedNumberIsTheWholeText) {
         {L"1,000.5", std::nullopt, TypedNumberError::NotANumber},
         {L"", std::nullopt, TypedNumberError::NotANumber},
         {L"-", std::nullopt, TypedNumberError::NotANumber},
-        {L"6\u0130\u0130\u0130\u0130", std::nullopt, TypedNumberError::NotANumber},  // letters whose low byte is '0'
+        {L"6\u0130\u0130\u0130\u0130", std::nullopt,
+         TypedNumberError::NotANumber},  // letters whose low byte is '0'
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::WideToUtf8(c.in));

@@ -163,7 +163,7 @@ TEST_F(DataFile, FjBackupCarriesEveryTuningAndSinkValueExactly) {
     auto& table = FJ::FjValueTable::Instance();
     table.Set(0x0C, 0x23, 45000);  // shown scaled as 4500.0
     table.Set(0x0C, 0x30, 2);      // shown by name
-    table.Set(0x0D, 0x1F, 6000);  // its maximum
+    table.Set(0x0D, 0x1F, 6000);   // its maximum
     RaiseToTheirMinimum(datafiles::FjLayout());
     const std::string text = Save(kFj);
 
@@ -228,9 +228,8 @@ TEST_F(DataFile, DamagedRecordChangesNothing) {
         EXPECT_EQ(Tercel::Registers()[3128], 100);
         EXPECT_THAT(DirtyKeys(), IsEmpty());
         EXPECT_TRUE(log.Contains(std::string("Data file damaged: ") + c.reason));
-        EXPECT_THAT(prompter_.messages,
-                    ElementsAre(L"Warning: The file is damaged and was not loaded:\n" + file.wstring() + L"\n" +
-                                text::Utf8ToWide(c.reason)));
+        EXPECT_THAT(prompter_.messages, ElementsAre(L"Warning: The file is damaged and was not loaded:\n" +
+                                                    file.wstring() + L"\n" + text::Utf8ToWide(c.reason)));
     }
 }
 

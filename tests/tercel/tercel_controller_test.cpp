@@ -87,15 +87,15 @@ TEST_F(TercelControllerTest, WriteSkipsKeysOfOtherFamiliesAndKeepsWhatWasNotConf
     testsupport::LogCapture log;
     const WriteOutcome outcome = driver_.WriteDirtyRegisters();
     EXPECT_FALSE(outcome.AllConfirmed());
-    EXPECT_THAT(log.Messages(),
-                ElementsAre("Writing Tercel Parameters", "Tercel:  is not a register, not written",
-                            "Tercel: 0D:1F is not a register, not written",
-                            "Tercel: 13:10 is not a register, not written",
-                            "[TX] 0x2B 0x05 0x07 0x02 0x3E 0x0B 0x00 0x00 0x2C 0x01 0x7C ",
-                            "COM port not open", "Tercel: no write answer",
-                            "Tercel: the write of 2878 was not confirmed",
-                            "Tercel: 70000 is not a register, not written",
-                            "Tercel: motorPeakSpeed is not a register, not written", "Tercel Controller"));
+    EXPECT_THAT(
+        log.Messages(),
+        ElementsAre("Writing Tercel Parameters", "Tercel:  is not a register, not written",
+                    "Tercel: 0D:1F is not a register, not written",
+                    "Tercel: 13:10 is not a register, not written",
+                    "[TX] 0x2B 0x05 0x07 0x02 0x3E 0x0B 0x00 0x00 0x2C 0x01 0x7C ", "COM port not open",
+                    "Tercel: no write answer", "Tercel: the write of 2878 was not confirmed",
+                    "Tercel: 70000 is not a register, not written",
+                    "Tercel: motorPeakSpeed is not a register, not written", "Tercel Controller"));
     EXPECT_EQ(prompter_.pauses, std::vector<uint32_t>{100});
 }
 

@@ -9,10 +9,10 @@
 #include <cstdlib>
 
 #include "app/app_ids.h"
-#include "session/family_table.h"
-#include "session/session.h"
 #include "app/app_state.h"
 #include "app/cards/comm_port_select_card.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "tests/app/win32/gui_harness.h"
 #include "tests/support/log_capture.h"
 

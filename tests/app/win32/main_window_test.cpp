@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "app/app_ids.h"
-#include "session/family_table.h"
-#include "session/session.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "session/family_table.h"
+#include "session/session.h"
 #include "tests/app/win32/gui_harness.h"
 
 namespace {
