@@ -1,0 +1,145 @@
+// What a backup file guarantees, through the command line: it is written only when the controller gave
+// every value, never over another file by surprise, and refused when it was cut or edited afterwards.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "tests/cli/cli_run.h"
+#include "tests/support/posix/sim_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using clitest::CliRun;
+using clitest::RunCommand;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
+
+constexpr int kExitNoController = 2;
+constexpr int kExitRefused = 3;
+constexpr int kExitNotConfirmed = 4;
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// The line of the text that starts with the prefix, without its line end.
+std::string LineOf(const std::string& text, const std::string& prefix) {
+    const size_t at = text.find("\n" + prefix);
+    if (at == std::string::npos) return {};
+    return text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+}
+
+TEST(BackupFile, IsNotWrittenWhenAValueWasNotRead) {
+    // The request each controller leaves unanswered, retries included: a setting, not the first contact.
+    const std::pair<const char*, const char*> families[] = {{"FJ", "10"}, {"EV48-400-C", "4"}, {"Tercel", "5"}};
+    for (const auto& [family, request] : families) {
+        SCOPED_TRACE(family);
+        testsupport::TempDir folder;
+        testsupport::SimProcess sim(family, folder.Path(), {"--fault", "silent", "--fault-on", request});
+        ASSERT_TRUE(sim.Ready());
+        const auto file = folder / "backup.vtdata";
+        const CliRun run =
+            RunCommand({"backup", "--port", sim.PortName(), "--family", family, "--out", file.string()});
+        EXPECT_EQ(run.status, kExitNotConfirmed) << run.err;
+        EXPECT_NE(run.err.find("no backup written"), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
+// Checked before any controller is looked for: the port here does not exist, so a path that passes
+// ends in "no controller".
+TEST(BackupFile, NeverReplacesAFileBySurprise) {
+    testsupport::TempDir folder;
+    const auto existing = folder / "customer.vtdata";
+    WriteFileBytes(existing, "another customer's backup");
+    const auto locked = folder / "locked.vtdata";
+    WriteFileBytes(locked, "write-protected");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    const auto link = folder / "link.vtdata";
+    std::filesystem::create_symlink(existing, link);
+    const auto fifo = folder / "fifo.vtdata";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::filesystem::path out;
+        bool force;
+        int status;
+    };
+    const Case cases[] = {
+        {existing, false, kExitRefused},
+        {locked, true, kExitRefused},
+        {link, true, kExitRefused},
+        {fifo, true, kExitRefused},
+        {folder.Path(), true, kExitRefused},
+        {folder / "missing" / "new.vtdata", false, kExitRefused},
+        {existing, true, kExitNoController},
+        {folder / "new.vtdata", false, kExitNoController},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.out.string() + (c.force ? " --force" : ""));
+        std::vector<std::string> args = {"backup", "--port", (folder / "no-such-port").string(), "--out",
+                                         c.out.string()};
+        if (c.force) args.push_back("--force");
+        EXPECT_EQ(RunCommand(args).status, c.status);
+    }
+    EXPECT_EQ(ReadFileBytes(existing), "another customer's backup");
+    EXPECT_EQ(ReadFileBytes(locked), "write-protected");
+    EXPECT_FALSE(std::filesystem::exists(folder / "new.vtdata"));
+}
+
+TEST(BackupFile, CutOrEditedAfterwardsIsRefusedAndAnOlderOneLoads) {
+    testsupport::TempDir folder;
+    testsupport::SimProcess sim("FJ", folder.Path());
+    ASSERT_TRUE(sim.Ready());
+    const auto file = folder / "backup.vtdata";
+    const CliRun saved =
+        RunCommand({"backup", "--port", sim.PortName(), "--family", "FJ", "--out", file.string()});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const std::string backup = ReadFileBytes(file);
+    const std::string d0 = LineOf(backup, "d0=");
+    const std::string d1 = LineOf(backup, "d1=");
+    const std::string last = backup.substr(backup.rfind("\nd") + 1);
+    ASSERT_FALSE(d0.empty());
+    ASSERT_FALSE(d1.empty());
+    struct Case {
+        const char* what;
+        std::string text;
+        int status;
+    };
+    const Case cases[] = {
+        {"as written", backup, 0},
+        {"cut after a whole line", Replace(backup, last, ""), kExitRefused},
+        {"two records swapped by hand", Replace(Replace(backup, d0, "d0=" + d1.substr(3)), d1, "d1=" + d0.substr(3)),
+         kExitRefused},
+        {"older, without count and check",
+         Replace(Replace(backup, LineOf(backup, "Records=") + "\n", ""), LineOf(backup, "DataCrc32=") + "\n", ""),
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(file, c.text);
+        const CliRun inspected = RunCommand({"inspect", file.string()});
+        EXPECT_EQ(inspected.status, c.status) << inspected.err;
+        const CliRun loaded = RunCommand({"load", "--port", sim.PortName(), "--family", "FJ", "--file", file.string()});
+        EXPECT_EQ(loaded.status, c.status) << loaded.err;
+    }
+}
+
+TEST(BackupFile, AHugeFileIsRefusedBeforeItIsRead) {
+    testsupport::TempDir folder;
+    const auto file = folder / "huge.vtdata";
+    { std::ofstream(file) << "[File]\nControllerType=FJ\nType=Backup\n"; }
+    std::filesystem::resize_file(file, 200u * 1024 * 1024);  // sparse: no disk, and no memory if refused
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCommand({"inspect", file.string()});
+    EXPECT_EQ(run.status, kExitRefused);
+    EXPECT_NE(run.err.find("not a Vantrel data file: too large"), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
