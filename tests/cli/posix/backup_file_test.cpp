@@ -7,7 +7,17 @@
 #include <chrono>
 #include <fstream>
 
+#include "app/cards/tuning_model.h"
+#include "core/ini_file.h"
+#include "core/log.h"
+#include "core/param_registry.h"
+#include "core/text.h"
+#include "serial/serial_port.h"
+#include "session/family_table.h"
+#include "session/probe.h"
+#include "session/session.h"
 #include "tests/cli/cli_run.h"
+#include "tests/support/fake_prompter.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,7 +47,8 @@ std::string LineOf(const std::string& text, const std::string& prefix) {
 
 TEST(BackupFile, IsNotWrittenWhenAValueWasNotRead) {
     // The request each controller leaves unanswered, retries included: a setting, not the first contact.
-    const std::pair<const char*, const char*> families[] = {{"FJ", "10"}, {"EV48-400-C", "4"}, {"Tercel", "5"}};
+    const std::pair<const char*, const char*> families[] = {
+        {"FJ", "10"}, {"EV48-400-C", "4"}, {"Tercel", "5"}};
     for (const auto& [family, request] : families) {
         SCOPED_TRACE(family);
         testsupport::TempDir folder;
@@ -71,14 +82,10 @@ TEST(BackupFile, NeverReplacesAFileBySurprise) {
         int status;
     };
     const Case cases[] = {
-        {existing, false, kExitRefused},
-        {locked, true, kExitRefused},
-        {link, true, kExitRefused},
-        {fifo, true, kExitRefused},
-        {folder.Path(), true, kExitRefused},
-        {folder / "missing" / "new.vtdata", false, kExitRefused},
-        {existing, true, kExitNoController},
-        {folder / "new.vtdata", false, kExitNoController},
+        {existing, false, kExitRefused},     {locked, true, kExitRefused},
+        {link, true, kExitRefused},          {fifo, true, kExitRefused},
+        {folder.Path(), true, kExitRefused}, {folder / "missing" / "new.vtdata", false, kExitRefused},
+        {existing, true, kExitNoController}, {folder / "new.vtdata", false, kExitNoController},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.out.string() + (c.force ? " --force" : ""));
@@ -114,10 +121,11 @@ TEST(BackupFile, CutOrEditedAfterwardsIsRefusedAndAnOlderOneLoads) {
     const Case cases[] = {
         {"as written", backup, 0},
         {"cut after a whole line", Replace(backup, last, ""), kExitRefused},
-        {"two records swapped by hand", Replace(Replace(backup, d0, "d0=" + d1.substr(3)), d1, "d1=" + d0.substr(3)),
-         kExitRefused},
+        {"two records swapped by hand",
+         Replace(Replace(backup, d0, "d0=" + d1.substr(3)), d1, "d1=" + d0.substr(3)), kExitRefused},
         {"older, without count and check",
-         Replace(Replace(backup, LineOf(backup, "Records=") + "\n", ""), LineOf(backup, "DataCrc32=") + "\n", ""),
+         Replace(Replace(backup, LineOf(backup, "Records=") + "\n", ""), LineOf(backup, "DataCrc32=") + "\n",
+                 ""),
          0},
     };
     for (const auto& c : cases) {
@@ -125,8 +133,58 @@ TEST(BackupFile, CutOrEditedAfterwardsIsRefusedAndAnOlderOneLoads) {
         WriteFileBytes(file, c.text);
         const CliRun inspected = RunCommand({"inspect", file.string()});
         EXPECT_EQ(inspected.status, c.status) << inspected.err;
-        const CliRun loaded = RunCommand({"load", "--port", sim.PortName(), "--family", "FJ", "--file", file.string()});
+        const CliRun loaded =
+            RunCommand({"load", "--port", sim.PortName(), "--family", "FJ", "--file", file.string()});
         EXPECT_EQ(loaded.status, c.status) << loaded.err;
+    }
+}
+
+// Each record's section, key and deciphered frame, in file order.
+std::vector<std::tuple<std::string, std::string, std::vector<uint8_t>>> Records(
+    Family family, const std::filesystem::path& file) {
+    std::vector<std::tuple<std::string, std::string, std::vector<uint8_t>>> records;
+    for (const auto& record : session::Ops(family).dataFile->backupRecords(LoadIniFile(file), false))
+        records.emplace_back(record.section, record.key, record.frame);
+    return records;
+}
+
+// The window's Save and the command line's backup of one controller hold the same records, and each
+// loads the other's way without changing anything.
+TEST(BackupFile, WindowAndCommandLineBackupsAreTheSame) {
+    for (const session::FamilyOps* ops : session::Families()) {
+        SCOPED_TRACE(ops->name);
+        testsupport::TempDir folder;
+        testsupport::SimProcess sim(ops->name, folder.Path());
+        ASSERT_TRUE(sim.Ready());
+        const auto fromCli = folder / "cli.vtdata";
+        const auto fromWindow = folder / "window.vtdata";
+        const std::vector<std::string> connect = {"--port", sim.PortName(), "--family", ops->name};
+        std::vector<std::string> backup = {"backup", "--out", fromCli.string()};
+        backup.insert(backup.end(), connect.begin(), connect.end());
+        ASSERT_EQ(RunCommand(backup).status, 0);
+
+        testsupport::FakePrompter prompter;
+        session::ProbeOptions options;
+        options.readingPauses = false;
+        ASSERT_EQ(session::Connect(SerialPort::Instance(), sim.PortName(), {ops->family}, options).family,
+                  ops->family);
+        app::TuningModel page(folder.Path());
+        page.RebuildLists();
+        prompter.saveFile = fromWindow;
+        page.Save();
+        ASSERT_TRUE(std::filesystem::exists(fromWindow));
+        EXPECT_EQ(Records(ops->family, fromWindow), Records(ops->family, fromCli));
+
+        prompter.openFile = fromCli;
+        page.Load();
+        EXPECT_EQ(GetStatus().rfind(L"Loaded ", 0), 0u) << text::WideToUtf8(GetStatus());
+        EXPECT_TRUE(DirtyKeys().empty());
+        session::EndConnection();
+        std::vector<std::string> load = {"load", "--file", fromWindow.string()};
+        load.insert(load.end(), connect.begin(), connect.end());
+        const CliRun loaded = RunCommand(load);
+        EXPECT_EQ(loaded.status, 0) << loaded.err;
+        EXPECT_NE(loaded.err.find("Nothing to change"), std::string::npos) << loaded.err;
     }
 }
 
