@@ -31,7 +31,8 @@ using Values = std::map<std::string, std::string>;
 using Clock = std::chrono::steady_clock;
 using Ops = const session::FamilyOps*;
 
-// What the family's model holds as read from the controller, whatever the page shows of it.
+// What the family's model holds as read from the controller in this connection (zeros included: a
+// damaged answer taken as 0 must show), whatever the page shows of it.
 Values Stored(Family family) {
     Values values;
     if (family == Family::EV48400C) {
@@ -51,10 +52,10 @@ Values Stored(Family family) {
         const auto& table = FJ::FjValueTable::Instance();
         for (uint8_t g = 0; g < FJ::kGroupCount; ++g)
             for (uint8_t i = 0; i < FJ::kIndexCount; ++i)
-                if (const uint16_t v = table.Get(g, i)) values[FJ::FormatNarrowId(g, i)] = std::to_string(v);
+                if (table.WasRead(g, i)) values[FJ::FormatNarrowId(g, i)] = std::to_string(table.Get(g, i));
     } else {
         for (const auto& [address, value] : Tercel::Registers())
-            if (value != 0) values[std::to_string(address)] = std::to_string(value);
+            if (Tercel::RegisterWasRead(address)) values[std::to_string(address)] = std::to_string(value);
     }
     return values;
 }
