@@ -9,9 +9,19 @@ MessageStore& Messages() {
     return store;
 }
 
+std::set<const void*>& TakenThisRead() {
+    static std::set<const void*> taken;
+    return taken;
+}
+
+bool EntryWasRead(const ParamEntry& entry) {
+    return TakenThisRead().count(entry.owner) != 0;
+}
+
 void ResetMessages() {
     for (const auto name : kAllLists) List(name).clear();
     Messages() = MessageStore{};
+    TakenThisRead().clear();
 }
 
 void ResetFamily() {

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <memory>
+#include <set>
+
+#include "core/param_entry.h"
 
 #include "core/imessage.h"
 #include "ev48400c/accelerator_pedal.h"
@@ -40,6 +43,12 @@ struct MessageStore {
 
 MessageStore& Messages();
 
+// The messages taken since the last full read began (or since the store was emptied): which groups
+// the controller gave in the read under way.
+std::set<const void*>& TakenThisRead();
+// Whether the entry's group was taken in the read under way.
+bool EntryWasRead(const ParamEntry& entry);
+
 // Empties the family's entry lists and forgets every message, in that order so that no entry is left
 // pointing at a message that is gone. The model variant is kept (a typed raw frame puts it back).
 void ResetMessages();
@@ -57,6 +66,7 @@ bool ParseInto(std::shared_ptr<T>& stored, const Frame& frame) {
         *stored = fresh;
     else
         stored = std::make_shared<T>(fresh);
+    TakenThisRead().insert(stored.get());
     if constexpr (requires { stored->BuildParamEntries(); }) stored->BuildParamEntries();
     return true;
 }

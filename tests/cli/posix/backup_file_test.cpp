@@ -45,7 +45,7 @@ std::string LineOf(const std::string& text, const std::string& prefix) {
     return text.substr(at + 1, text.find('\n', at + 1) - at - 1);
 }
 
-TEST(BackupFile, IsNotWrittenWhenAValueWasNotRead) {
+TEST(BackupFile, IsNotWrittenWhenAValueWasNotReadAndReadSaysSo) {
     // The request each controller leaves unanswered, retries included: a setting, not the first contact.
     const std::pair<const char*, const char*> families[] = {
         {"FJ", "10"}, {"EV48-400-C", "4"}, {"Tercel", "5"}};
@@ -60,7 +60,25 @@ TEST(BackupFile, IsNotWrittenWhenAValueWasNotRead) {
         EXPECT_EQ(run.status, kExitNotConfirmed) << run.err;
         EXPECT_NE(run.err.find("no backup written"), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(file));
+        // read shows the value as not given, never as a number, and says so in its status.
+        const CliRun read = RunCommand({"read", "--port", sim.PortName(), "--family", family, "--json"});
+        EXPECT_EQ(read.status, kExitNotConfirmed) << read.err;
+        const bool noAnswer = read.out.find("\"read\": false") != std::string::npos ||
+                              read.out.find("\"unreadGroups\": [\n    \"") != std::string::npos;
+        EXPECT_TRUE(noAnswer) << read.out.substr(0, 400);
     }
+}
+
+// A controller that identifies but whose line goes for good during the read is no connection.
+TEST(BackupFile, ALineLostWhileConnectingIsNoConnection) {
+    testsupport::TempDir folder;
+    testsupport::SimProcess sim("Tercel", folder.Path(), {"--pull-after", "5", "--pull-ms", "5000"});
+    ASSERT_TRUE(sim.Ready());
+    const CliRun probe = RunCommand({"probe", "--port", sim.PortName(), "--family", "Tercel"});
+    EXPECT_EQ(probe.status, kExitNoController) << probe.err;
+    EXPECT_NE(probe.err.find("Lost the controller while reading: check the cable"), std::string::npos)
+        << probe.err;
+    EXPECT_EQ(probe.out, "");
 }
 
 // Checked before any controller is looked for: the port here does not exist, so a path that passes

@@ -157,6 +157,40 @@ TEST_P(Connection, ReadsAtTheSpeedOfTheWire) {
     EXPECT_LT(elapsedMs, answersMs + 5000);  // a stalled read costs a whole time-out per exchange
 }
 
+// Reset puts the pending edit back and reads again; what does not answer keeps the value last read
+// and is named.
+TEST_P(Connection, ResetKeepsWhatItCouldNotReadAgain) {
+    size_t requests = 0;  // what a connection takes on a clean line
+    {
+        testsupport::TempDir folder;
+        const auto stats = folder / "stats.txt";
+        testsupport::SimProcess clean(GetParam()->name, folder.Path(), {"--stats", stats.string()});
+        Connect(clean);
+        session::EndConnection();
+        clean.Stop();
+        std::istringstream text(testsupport::ReadFileBytes(stats));
+        std::map<std::string, size_t> counts;
+        for (std::string name; text >> name;) text >> counts[name];
+        requests = counts["answers"];
+    }
+    ASSERT_GT(requests, 0u);
+    // The same read as the connection loses, now in the Reset's read, which has no contact request.
+    testsupport::SimProcess simulator(
+        GetParam()->name, dir_.Path(),
+        {"--fault", "silent", "--fault-on", std::to_string(requests + LostRequest(Family()) - 1)});
+    Connect(simulator);
+    const Shown before = ShownValues(Family());
+    LeaveOneChangePending(Family(), {});
+    ASSERT_FALSE(DirtyKeys().empty());
+
+    const session::ReadOutcome outcome = session::ReadEverything(Family());
+    EXPECT_TRUE(DirtyKeys().empty());
+    EXPECT_FALSE(outcome.notReadAgain.empty());
+    EXPECT_TRUE(outcome.unread.empty());
+    EXPECT_EQ(ShownValues(Family()), before);
+    EXPECT_NE(session::UnreadStatusText(outcome).find(L"could not be read"), std::wstring::npos);
+}
+
 TEST_P(Connection, NothingOfThePreviousControllerIsShownSavedOrWritten) {
     // The first controller, read as it comes and again after every value was raised.
     testsupport::TempDir firstFolder;
