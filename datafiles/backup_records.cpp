@@ -287,10 +287,28 @@ void CheckTercelValues(std::vector<DataRecord>& records) {
     // registers of either list are the family's to write: a file written under the other mode, or
     // without the mode, still puts back what it holds.
     const auto layout = TercelLayout();
-    CheckWrites(records, writes,
-                EntriesOf(layout, {&List(kIdentityList)},
-                          {&List(kAccelerationMode0List), &List(kAccelerationMode1List)}),
-                "Tercel");
+    const FamilyEntries entries = EntriesOf(layout, {&List(kIdentityList)},
+                                            {&List(kAccelerationMode0List), &List(kAccelerationMode1List)});
+    CheckWrites(records, writes, entries, "Tercel");
+    // Lowering the motor's maximum speed brings only the forward speed down with it, so a controller may
+    // hold other speeds above its maximum, and its backup must put them back: those are judged against
+    // the highest maximum the motor may take; the motor's maximum and the forward speed as they are.
+    const auto motorMax = entries.written.find(std::to_wstring(kMotorMaxRpmRegister));
+    if (motorMax != entries.written.end() && motorMax->second->maxValue) {
+        const auto ceiling = text::ParseLeadingDouble(motorMax->second->maxValue(motorMax->second->owner));
+        if (ceiling) {
+            registers[kMotorMaxRpmRegister] = static_cast<uint16_t>(*ceiling);
+            for (size_t i = 0; i < records.size(); ++i) {
+                if (records[i].damage.rfind("its value ", 0) != 0) continue;
+                if (writes[i].key == motorMax->first ||
+                    writes[i].key == std::to_wstring(kForwardMaxRpmRegister))
+                    continue;
+                const auto entry = entries.written.find(writes[i].key);
+                if (entry != entries.written.end())
+                    records[i].damage = ShownValueProblem(*entry->second, writes[i].value);
+            }
+        }
+    }
     registers = saved;
 }
 
