@@ -167,7 +167,7 @@ def bench_family(cli, sim, family, runs, turnaround, workdir):
     measure("write 5", lambda i, port: ["set", "--port", port, "--family", family, "--write"]
             + five_changes(entries, i % 2 == 0), WRITE_PAUSE_MS[family](5))
     backup = os.path.join(workdir, "backup.vtdata")
-    measure("backup", lambda i, port: ["backup", "--port", port, "--family", family, "--out", backup], 0)
+    measure("backup", lambda i, port: ["backup", "--port", port, "--family", family, "--out", backup, "--force"], 0)
     return rows
 
 
