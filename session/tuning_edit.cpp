@@ -15,6 +15,17 @@ EditResult Refuse(const ParamEntry& entry, std::string reason, std::wstring mess
     return EditResult{EditOutcome::Refused, std::move(reason), false, std::move(message)};
 }
 
+// Whether a shown text that reads the same after the edit means the stored value is the same. It
+// does not when it hides the stored number: "Unknown" stands for every value without a name, and a
+// rounded value ("1.0") for every raw value that rounds to it.
+bool ShownTextProvesUnchanged(const ParamEntry& entry, const std::wstring& shown, const std::wstring& typed) {
+    if (entry.kind == ParamKind::Text) return true;
+    if (shown == L"Unknown") return false;
+    const auto shownNumber = text::ParseTypedNumber(text::TrimBlanks(shown));
+    if (!shownNumber) return entry.kind == ParamKind::Enumeration;  // an option's name
+    return shownNumber == text::ParseTypedNumber(typed);
+}
+
 }  // namespace
 
 bool ApplyAfterEditRule(Family family, const std::wstring& key) {
@@ -59,7 +70,9 @@ EditResult CommitEdit(Family family, const ParamEntry& entry, const std::wstring
         return Refuse(entry, "the value was not taken");
     }
     // An option's index typed for the option shown, or 100.0 for 100: nothing changed.
-    if (CurrentText(entry) == before && !DirtyKeys().count(entry.key)) return {};
+    if (CurrentText(entry) == before && !DirtyKeys().count(entry.key) &&
+        ShownTextProvesUnchanged(entry, before, value))
+        return {};
     Log(text::NarrowByLowByte(entry.key) + " is dirty");
     DirtyKeys().insert(entry.key);
     EditResult result{EditOutcome::Stored, {}, false, {}};
