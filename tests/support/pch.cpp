@@ -1,0 +1,1 @@
+// The precompiled headers of the test executables are built from this file.
