@@ -46,19 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)ready;
     const Frame frame(data, data + size);
-    auto& store = EV48400C::Messages();
     const bool d5 = EV48400C::isD5Model;
-    Probe(store.liveData, frame);
-    EV48400C::isD5Model = d5;
-    Probe(store.firmwareVersion, frame);
-    Probe(store.motorParameters, frame);
-    Probe(store.standardGearMode, frame);
-    Probe(store.mileage, frame);
-    Probe(store.acceleratorPedal, frame);
-    Probe(store.lowSideDrive, frame);
-    Probe(store.temperatureRegulation, frame);
-    Probe(store.hillControl, frame);
-    Probe(store.faultList, frame);
+    fuzzsupport::ForEachEvGroup([&frame, d5](auto& stored, uint8_t) {
+        Probe(stored, frame);
+        EV48400C::isD5Model = d5;  // live data names the model; the next input starts from the same one
+    });
     ProbeUnstored<EV48400C::CycleRequestPC2MCU>(frame);
     ProbeUnstored<EV48400C::CommandResponse_MCU2PC>(frame);
     fuzzsupport::ForgetLog();

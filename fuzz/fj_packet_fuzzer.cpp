@@ -6,22 +6,11 @@
 #include <vector>
 
 #include "fj/packet_codec.h"
-#include "fj/value_table.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
 
 using fuzzsupport::Check;
-
-std::vector<uint16_t> TableValues() {
-    std::vector<uint16_t> values;
-    values.reserve(FJ::kGroupCount * FJ::kIndexCount);
-    const auto& table = FJ::FjValueTable::Instance();
-    for (size_t g = 0; g < FJ::kGroupCount; ++g)
-        for (size_t i = 0; i < FJ::kIndexCount; ++i)
-            values.push_back(table.Get(static_cast<uint8_t>(g), static_cast<uint8_t>(i)));
-    return values;
-}
 
 void ProbeId(const std::wstring& id) {
     const auto quiet = FJ::TryParseId(id);
@@ -42,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static std::vector<uint16_t> values = [] {
         fuzzsupport::Setup();
         fuzzsupport::FillFamilies();
-        return TableValues();
+        return fuzzsupport::FjValues();
     }();
     const std::vector<uint8_t> packet(data, data + size);
     const bool accepted = FJ::ParseResponse(packet);
-    const std::vector<uint16_t> after = TableValues();
+    const std::vector<uint16_t> after = fuzzsupport::FjValues();
     size_t changed = 0;
     for (size_t i = 0; i < after.size(); ++i) changed += after[i] != values[i];
     if (!accepted) Check(changed == 0, "a refused answer changes no value");

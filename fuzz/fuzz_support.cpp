@@ -7,7 +7,6 @@
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "ev48400c/frame_codec.h"
-#include "ev48400c/message_store.h"
 #include "fj/parameter_table.h"
 #include "fj/value_table.h"
 #include "tercel/command_codec.h"
@@ -25,22 +24,6 @@ Frame PatternFrame(uint8_t id) {
     for (size_t p = EV48400C::kPayloadStart; p < EV48400C::kChecksumPosition; ++p)
         frame[p] = static_cast<uint8_t>(p * 7 + 3);
     return EV48400C::SealFrame(std::move(frame), "fuzz");
-}
-
-template <typename T>
-void Fill(std::shared_ptr<T>& stored, uint8_t id) {
-    EV48400C::ParseInto(stored, PatternFrame(id));
-}
-
-template <typename T>
-void Add(std::string& out, const std::shared_ptr<T>& message) {
-    if (!message) {
-        out += "-|";
-        return;
-    }
-    const Frame frame = message->Serialize();
-    out.append(frame.begin(), frame.end());
-    out += '|';
 }
 
 }  // namespace
@@ -64,17 +47,7 @@ void ForgetLog() {
 }
 
 void FillFamilies() {
-    auto& ev = EV48400C::Messages();
-    Fill(ev.liveData, EV48400C::kCycleResponseId);
-    Fill(ev.firmwareVersion, EV48400C::kFirmwareVersionId);
-    Fill(ev.motorParameters, EV48400C::kMotorParametersId);
-    Fill(ev.standardGearMode, EV48400C::kStandardGearModeId);
-    Fill(ev.mileage, EV48400C::kMileageId);
-    Fill(ev.acceleratorPedal, EV48400C::kAcceleratorPedalId);
-    Fill(ev.lowSideDrive, EV48400C::kLowSideDriveId);
-    Fill(ev.temperatureRegulation, EV48400C::kTemperatureRegulationId);
-    Fill(ev.hillControl, EV48400C::kHillControlId);
-    Fill(ev.faultList, EV48400C::kFaultListId);
+    ForEachEvGroup([](auto& stored, uint8_t id) { EV48400C::ParseInto(stored, PatternFrame(id)); });
 
     auto& table = FJ::FjValueTable::Instance();
     for (size_t g = 0; g < FJ::kGroupCount; ++g)
@@ -98,32 +71,30 @@ void FillFamilies() {
     ForgetLog();
 }
 
+std::vector<uint16_t> FjValues() {
+    std::vector<uint16_t> values;
+    const auto& table = FJ::FjValueTable::Instance();
+    for (uint8_t g = 0; g < FJ::kGroupCount; ++g)
+        for (uint8_t i = 0; i < FJ::kIndexCount; ++i) values.push_back(table.Get(g, i));
+    return values;
+}
+
 std::string Snapshot(Family family) {
     const bool all = family == Family::None;
     std::string out;
     if (all || family == Family::EV48400C) {
-        const auto& ev = EV48400C::Messages();
-        Add(out, ev.liveData);
-        Add(out, ev.firmwareVersion);
-        Add(out, ev.motorParameters);
-        Add(out, ev.standardGearMode);
-        Add(out, ev.mileage);
-        Add(out, ev.acceleratorPedal);
-        Add(out, ev.lowSideDrive);
-        Add(out, ev.temperatureRegulation);
-        Add(out, ev.hillControl);
-        Add(out, ev.faultList);
+        ForEachEvGroup([&out](const auto& stored, uint8_t) {
+            const Frame frame = stored ? stored->Serialize() : Frame{'-'};
+            out.append(frame.begin(), frame.end());
+            out += '|';
+        });
         out += EV48400C::isD5Model ? "D5|" : "-|";
     }
-    if (all || family == Family::FJ) {
-        const auto& table = FJ::FjValueTable::Instance();
-        for (size_t g = 0; g < FJ::kGroupCount; ++g)
-            for (size_t i = 0; i < FJ::kIndexCount; ++i) {
-                const uint16_t v = table.Get(static_cast<uint8_t>(g), static_cast<uint8_t>(i));
-                out += static_cast<char>(v & 0xFF);
-                out += static_cast<char>(v >> 8);
-            }
-    }
+    if (all || family == Family::FJ)
+        for (const uint16_t v : FjValues()) {
+            out += static_cast<char>(v & 0xFF);
+            out += static_cast<char>(v >> 8);
+        }
     if (all || family == Family::Tercel) {
         std::vector<std::pair<uint16_t, uint16_t>> registers(Tercel::Registers().begin(),
                                                              Tercel::Registers().end());

@@ -3,7 +3,6 @@
 // nothing.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +13,7 @@
 
 #include "core/family.h"
 #include "core/prompter.h"
-#include "datafiles/tuning_layout.h"
+#include "ev48400c/message_store.h"
 
 namespace fuzzsupport {
 
@@ -47,6 +46,25 @@ void ForgetLog();
 
 // Every family's groups and lists made, with values that are not zero, as after a read.
 void FillFamilies();
+
+// f(stored group, its message id) for every EV48-400-C group the message store holds.
+template <typename F>
+void ForEachEvGroup(F&& f) {
+    auto& m = EV48400C::Messages();
+    f(m.liveData, EV48400C::kCycleResponseId);
+    f(m.firmwareVersion, EV48400C::kFirmwareVersionId);
+    f(m.motorParameters, EV48400C::kMotorParametersId);
+    f(m.standardGearMode, EV48400C::kStandardGearModeId);
+    f(m.mileage, EV48400C::kMileageId);
+    f(m.acceleratorPedal, EV48400C::kAcceleratorPedalId);
+    f(m.lowSideDrive, EV48400C::kLowSideDriveId);
+    f(m.temperatureRegulation, EV48400C::kTemperatureRegulationId);
+    f(m.hillControl, EV48400C::kHillControlId);
+    f(m.faultList, EV48400C::kFaultListId);
+}
+
+// Every FJ value, group by group.
+std::vector<uint16_t> FjValues();
 
 // Everything a refused input must leave alone: the stored values of the family (of all three when none
 // is named), the Tercel identity and the set of changed keys.

@@ -1,3 +1,4 @@
+// The end of the program: the run's log lines reach the log file only with the Log setting on.
 #include "app/app_state.h"
 
 #include <gtest/gtest.h>
@@ -8,45 +9,37 @@
 
 namespace {
 
-using testsupport::ReadFileBytes;
-
-class AppState : public testing::Test {
-protected:
-    AppState() {
+TEST(AppState, TheRunIsAppendedAtExitOnlyWithLogOn) {
+    const struct {
+        bool log;
+        const char* file;
+    } cases[] = {
+        {false, "--------------\n"},
+        {true,
+         "--------------\n"
+         "[2025-07-08 09:03:04:017] EULA Presented\n"
+         "[2025-07-08 09:03:04:017] User Agreed to EULA\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        testsupport::TempDir dir;
         session::Current() = session::Session{};
+        session::Current().settings.log = c.log;
         logdetail::Reset();
-        logdetail::SetDirectoryOverride(dir_.Path());
+        logdetail::SetDirectoryOverride(dir.Path());
         logdetail::SetClock([] { return host::LocalTime{2025, 7, 8, 9, 3, 4, 17}; });
-    }
-    ~AppState() override {
+
+        StartLog(kLogFileName);
+        Log(L"EULA Presented");
+        SetStatus(L"User Agreed to EULA");
+        app::EndSession();
+
+        EXPECT_EQ(testsupport::ReadFileBytes(dir / "Vantrel.log"), c.file);
         logdetail::SetClock(nullptr);
         logdetail::SetDirectoryOverride({});
         logdetail::Reset();
         session::Current() = session::Session{};
     }
-
-    // A short run: the log started, a few lines, the program ended.
-    std::string Run() {
-        StartLog(kLogFileName);
-        Log(L"EULA Presented");
-        SetStatus(L"User Agreed to EULA");
-        app::EndSession();
-        return ReadFileBytes(dir_ / "Vantrel.log");
-    }
-
-    testsupport::TempDir dir_;
-};
-
-TEST_F(AppState, WithLogOffAShortRunLeavesOnlyTheSeparator) {
-    EXPECT_EQ(Run(), "--------------\n");
-}
-
-TEST_F(AppState, WithLogOnTheRunIsAppendedAtExit) {
-    session::Current().settings.log = true;
-    EXPECT_EQ(Run(),
-              "--------------\n"
-              "[2025-07-08 09:03:04:017] EULA Presented\n"
-              "[2025-07-08 09:03:04:017] User Agreed to EULA\n");
 }
 
 }  // namespace

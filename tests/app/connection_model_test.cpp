@@ -1,3 +1,5 @@
+// The connection page's model over a scripted port: the probe's order and steps, what a failed
+// connect leaves, and what a disconnect clears.
 #include "app/cards/connection_model.h"
 
 #include <algorithm>
@@ -17,27 +19,30 @@ using ::testing::ElementsAreArray;
 
 namespace {
 
-// A driver with the family's name and rate that identifies only when its family is on the wire.
+// A driver with the family's name and rate that identifies only when its family is on the wire. With
+// a port to pull, the line takes that port away while the driver reads.
 class FakeDriver final : public ControllerInterface {
 public:
-    FakeDriver(Family of, bool answers) : ops_(session::Ops(of)), answers_(answers) {}
+    FakeDriver(Family of, bool answers, SerialPort* pull)
+        : ops_(session::Ops(of)), answers_(answers), pull_(pull) {}
     std::string GetName() const override { return ops_.name; }
-    bool Identify() override { return answers_; }
+    bool Identify() override {
+        if (pull_) pull_->Close();
+        return answers_;
+    }
     uint32_t GetBaudRate() const override { return ops_.baudRate; }
 
 private:
     const session::FamilyOps& ops_;
     bool answers_;
+    SerialPort* pull_;
 };
 
-// Writes what the page is told into the rig's one event stream, beside opens, closes and pauses.
+// Writes the posted events into the rig's one event stream, beside opens, closes and pauses.
 class FakeView final : public app::ConnectionView {
 public:
     explicit FakeView(std::vector<std::string>& events) : events_(events) {}
-    void ShowPorts(const std::vector<SerialPortInfo>& ports, int selected) override {
-        shownPorts = ports;
-        shownSelection = selected;
-    }
+    void ShowPorts(const std::vector<SerialPortInfo>&, int selected) override { shownSelection = selected; }
     int CurrentSelection() const override { return shownSelection; }
     void EnablePortList(bool enabled) override { listEnabled = enabled; }
     void SetConnectButton(bool enabled, bool disconnect) override {
@@ -54,7 +59,6 @@ public:
     void BeginWait() override {}
     void EndWait() override {}
 
-    std::vector<SerialPortInfo> shownPorts;
     int shownSelection = -1;
     bool listEnabled = true;
     bool buttonEnabled = false;
@@ -76,24 +80,15 @@ std::vector<std::string> Steps(const std::vector<std::string>& events) {
     return steps;
 }
 
-// What was logged, less the empty lines of a cleared status.
-std::vector<std::string> Logged(const testsupport::LogCapture& log) {
-    std::vector<std::string> lines;
-    for (const auto& line : log.Messages()) {
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
-const std::vector<SerialPortInfo> kOnePort = {{"COM4", "USB-SERIAL CH340 (COM4)"}};
-
 class ConnectionModelTest : public ::testing::Test {
 protected:
     ConnectionModelTest()
         : view(rig.events),
           model(
               rig.port, [this] { return ports; },
-              [this](Family family) { return std::make_shared<FakeDriver>(family, family == attached); }) {
+              [this](Family family) {
+                  return std::make_shared<FakeDriver>(family, family == attached, pull ? &rig.port : nullptr);
+              }) {
         session::Current() = session::Session{};
         Settings() = session::Settings{false, false, false, false, false};
         DirtyKeys().clear();
@@ -115,188 +110,132 @@ protected:
         rig.events.clear();
     }
 
+    void ExpectNotConnected() {
+        EXPECT_FALSE(session::Current().connected);
+        EXPECT_EQ(session::ConnectedFamily(), Family::None);
+        EXPECT_EQ(view.statusText1, L"Not Connected");
+        EXPECT_TRUE(view.listEnabled);
+        EXPECT_FALSE(view.buttonReadsDisconnect);
+    }
+
     serialtest::FakePortRig rig;
     testsupport::LogCapture log;
     Family attached = Family::None;
+    bool pull = false;
     FakeView view;
-    std::vector<SerialPortInfo> ports = kOnePort;
+    std::vector<SerialPortInfo> ports = {{"COM4", "USB-SERIAL CH340 (COM4)"}};
     app::ConnectionModel model;
 };
 
-TEST_F(ConnectionModelTest, OnlyTercelEnabledFindsTercel) {
-    Settings().probeTercel = true;
+// Each family is tried at its own rate, in table order; a family that does not answer has its port
+// closed before the next opens. Edits made before the connection are not carried into it.
+TEST_F(ConnectionModelTest, ProbesEachFamilyInTurnUntilOneAnswers) {
+    Settings() = session::Settings{};
     attached = Family::Tercel;
+    DirtyKeys().insert(L"MaxSpeed");
     ShowPage();
 
     model.ConnectOrDisconnect();
 
-    EXPECT_THAT(Steps(rig.events),
-                ElementsAre("open COM4", "status COM4", "pause 1000", "status Probing Controller for Tercel",
-                            "pause 1000", "status Detected Controller: Tercel", "pause 1000", "post"));
-    EXPECT_THAT(rig.events, testing::Contains("line 7 38400"));
+    std::vector<std::string> expected;
+    const auto tried = [&](std::string name, std::vector<std::string> outcome) {
+        const std::vector<std::string> opened = {"open COM4", "status COM4", "pause 1000",
+                                                 "status Probing Controller for " + name, "pause 1000"};
+        expected.insert(expected.end(), opened.begin(), opened.end());
+        expected.insert(expected.end(), outcome.begin(), outcome.end());
+    };
+    // Each open gets the next handle from the fake.
+    for (const auto& [name, handle] : {std::pair{"FJ", "7"}, std::pair{"EV48-400-C", "8"}}) {
+        tried(name, {"pause 1000", std::string("status Controller not responding for ") + name, "pause 1000",
+                     "status Closing port COM4", std::string("close ") + handle, "pause 1000"});
+    }
+    tried("Tercel", {"status Detected Controller: Tercel", "pause 1000", "post"});
+    EXPECT_THAT(Steps(rig.events), ElementsAreArray(expected));
+    std::vector<std::string> lineSettings;
+    std::copy_if(rig.events.begin(), rig.events.end(), std::back_inserter(lineSettings),
+                 [](const std::string& event) { return event.starts_with("line "); });
+    EXPECT_THAT(lineSettings, ElementsAre("line 7 19200", "line 8 115200", "line 9 38400"));
+
     EXPECT_THAT(view.posted, ElementsAre(std::pair{session::Ops(Family::Tercel).eventCode, true}));
-    EXPECT_TRUE(session::Current().connected);
     EXPECT_EQ(session::ConnectedFamily(), Family::Tercel);
-    EXPECT_EQ(session::Current().controllerName, "Tercel");
+    EXPECT_TRUE(DirtyKeys().empty());
     EXPECT_EQ(view.statusText1, L"Connected");
     EXPECT_TRUE(rig.port.IsOpen());
     EXPECT_FALSE(view.listEnabled);
     EXPECT_TRUE(view.buttonEnabled && view.buttonReadsDisconnect);
 }
 
-TEST_F(ConnectionModelTest, AllEnabledTriesFjAndEv48400cBeforeTercel) {
-    Settings() = session::Settings{};
-    attached = Family::Tercel;
-    ShowPage();
+// However the connect fails, the page is left as before it: nothing posted, the port list and the
+// Connect button back, and never "Connected".
+TEST_F(ConnectionModelTest, FailedConnectLeavesThePageNotConnected) {
+    const std::string failedOpen = "status Failed to connect to COM4";
+    const struct {
+        const char* what;
+        bool allFamilies;
+        int failingOpens;
+        bool pulled;
+        std::vector<std::string> steps;
+    } cases[] = {
+        // First, so that its port gets the fake's first handle.
+        {"the cable pulled while reading",
+         true,
+         0,
+         true,
+         {"open COM4", "status COM4", "pause 1000", "status Probing Controller for FJ", "pause 1000",
+          "close 7", "status Lost the controller while reading: check the cable", "pause 1000"}},
+        {"no family enabled", false, 0, false, {"status Failed to Identify controller", "pause 1000"}},
+        {"the port will not open",
+         true,
+         3,
+         false,
+         {"open COM4", failedOpen, "open COM4", failedOpen, "open COM4", failedOpen,
+          "status Failed to Identify controller", "pause 1000"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings() =
+            c.allFamilies ? session::Settings{} : session::Settings{false, false, false, false, false};
+        attached = Family::FJ;
+        pull = c.pulled;
+        for (int i = 0; i < c.failingOpens; ++i)
+            rig.backend->opens.push_back(OpenResult{kInvalidSerialHandle, 2, OpenFailure::NotFound});
+        view.posted.clear();
+        ShowPage();
 
-    model.ConnectOrDisconnect();
+        model.ConnectOrDisconnect();
 
-    std::vector<std::string> expected;
-    // Each open gets the next handle from the fake.
-    for (const auto& [name, handle] : {std::pair{"FJ", "7"}, std::pair{"EV48-400-C", "8"}}) {
-        const std::vector<std::string> failedFamily = {
-            "open COM4",
-            "status COM4",
-            "pause 1000",
-            std::string("status Probing Controller for ") + name,
-            "pause 1000",
-            "pause 1000",
-            std::string("status Controller not responding for ") + name,
-            "pause 1000",
-            "status Closing port COM4",
-            std::string("close ") + handle,
-            "pause 1000"};
-        expected.insert(expected.end(), failedFamily.begin(), failedFamily.end());
+        EXPECT_THAT(Steps(rig.events), ElementsAreArray(c.steps));
+        EXPECT_TRUE(view.posted.empty());
+        ExpectNotConnected();
+        EXPECT_TRUE(view.buttonEnabled);
     }
-    const std::vector<std::string> tercel = {"open COM4",  "status COM4",
-                                             "pause 1000", "status Probing Controller for Tercel",
-                                             "pause 1000", "status Detected Controller: Tercel",
-                                             "pause 1000", "post"};
-    expected.insert(expected.end(), tercel.begin(), tercel.end());
-    EXPECT_THAT(Steps(rig.events), ElementsAreArray(expected));
-    std::vector<std::string> lineSettings;
-    std::copy_if(rig.events.begin(), rig.events.end(), std::back_inserter(lineSettings),
-                 [](const std::string& event) { return event.starts_with("line "); });
-    EXPECT_THAT(lineSettings, ElementsAre("line 7 19200", "line 8 115200", "line 9 38400"));
-    EXPECT_EQ(session::ConnectedFamily(), Family::Tercel);
-    const auto messages = log.Messages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), "COM port closed"), 2);
 }
 
-TEST_F(ConnectionModelTest, NoFamilyEnabledFailsAtOnce) {
-    ShowPage();
-
-    model.ConnectOrDisconnect();
-
-    EXPECT_THAT(rig.events, ElementsAre("status Failed to Identify controller", "pause 1000"));
-    EXPECT_FALSE(session::Current().connected);
-    EXPECT_TRUE(view.posted.empty());
-    EXPECT_EQ(view.statusText1, L"Not Connected");
-    EXPECT_TRUE(view.listEnabled);
-    EXPECT_TRUE(view.buttonEnabled && !view.buttonReadsDisconnect);
-}
-
-TEST_F(ConnectionModelTest, PortThatWillNotOpenFailsOncePerFamily) {
-    Settings() = session::Settings{};
-    attached = Family::FJ;
-    for (int i = 0; i < 3; ++i)
-        rig.backend->opens.push_back(OpenResult{kInvalidSerialHandle, 2, OpenFailure::NotFound});
-    ShowPage();
-
-    model.ConnectOrDisconnect();
-
-    const std::vector<std::string> expected = {"open COM4",
-                                               "status Failed to connect to COM4",
-                                               "open COM4",
-                                               "status Failed to connect to COM4",
-                                               "open COM4",
-                                               "status Failed to connect to COM4",
-                                               "status Failed to Identify controller",
-                                               "pause 1000"};
-    EXPECT_THAT(rig.events, ElementsAreArray(expected));
-    EXPECT_FALSE(session::Current().connected);
-    EXPECT_EQ(session::ConnectedFamily(), Family::None);
-}
-
+// A disconnect posts the code of the connection it ends and clears its changes; with the cable pulled
+// the list is empty, and the connection must still be ended.
 TEST_F(ConnectionModelTest, DisconnectPostsTheCodeOfTheConnectionAndClearsIt) {
     Settings() = session::Settings{};
-    ShowPage();
     for (const session::FamilyOps* ops : session::Families()) {
         SCOPED_TRACE(ops->name);
         attached = ops->family;
+        ports = {{"COM4", "USB-SERIAL CH340 (COM4)"}};
         view.posted.clear();
+        ShowPage();
         model.ConnectOrDisconnect();
         DirtyKeys().insert(L"1");
-        log.Clear();
+        ports.clear();
+        model.RefreshPorts();
+        EXPECT_TRUE(view.buttonEnabled && view.buttonReadsDisconnect);
 
         model.ConnectOrDisconnect();
 
         EXPECT_THAT(view.posted,
                     ElementsAre(std::pair{ops->eventCode, true}, std::pair{ops->eventCode, false}));
-        EXPECT_FALSE(session::Current().connected);
-        EXPECT_EQ(session::ConnectedFamily(), Family::None);
         EXPECT_TRUE(DirtyKeys().empty());
         EXPECT_EQ(session::Current().controllerName, "");
-        EXPECT_EQ(view.statusText1, L"Not Connected");
-        EXPECT_TRUE(view.listEnabled);
-        EXPECT_TRUE(view.buttonEnabled && !view.buttonReadsDisconnect);
+        EXPECT_FALSE(view.buttonEnabled);
+        ExpectNotConnected();
     }
-}
-
-TEST_F(ConnectionModelTest, NewConnectionStartsWithoutEarlierEdits) {
-    Settings().probeEv48400c = true;
-    attached = Family::EV48400C;
-    DirtyKeys().insert(L"MaxSpeed");
-    ShowPage();
-
-    model.ConnectOrDisconnect();
-
-    EXPECT_EQ(session::ConnectedFamily(), Family::EV48400C);
-    EXPECT_TRUE(DirtyKeys().empty());
-}
-
-TEST_F(ConnectionModelTest, EmptyListLeavesDisconnectAvailableWhileConnected) {
-    Settings().probeFj = true;
-    attached = Family::FJ;
-    ShowPage();
-    model.ConnectOrDisconnect();
-    ports.clear();
-
-    model.RefreshPorts();
-
-    EXPECT_TRUE(view.buttonEnabled && view.buttonReadsDisconnect);
-    model.ConnectOrDisconnect();
-    EXPECT_FALSE(session::Current().connected);
-    EXPECT_FALSE(view.buttonEnabled || view.buttonReadsDisconnect);
-}
-
-TEST_F(ConnectionModelTest, AutoSelectsTheCableInEitherOrder) {
-    const SerialPortInfo plain{"COM1", "Communications Port (COM1)"};
-    const SerialPortInfo cable{"COM5", "USB-SERIAL CH340 (COM5)"};
-    const struct {
-        std::vector<SerialPortInfo> listed;
-        int selected;
-    } cases[] = {{{plain, cable}, 1}, {{cable, plain}, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.selected);
-        ports = c.listed;
-        log.Clear();
-        ShowPage();
-        EXPECT_EQ(view.shownPorts, c.listed);
-        EXPECT_EQ(view.shownSelection, c.selected);
-        EXPECT_TRUE(view.buttonEnabled);
-        EXPECT_THAT(Logged(log), ElementsAre("Auto-selected port: COM5"));
-    }
-}
-
-TEST_F(ConnectionModelTest, NoPortsLeaveConnectDisabledAndLogNothing) {
-    ports.clear();
-    ShowPage();
-
-    EXPECT_EQ(view.shownSelection, -1);
-    EXPECT_FALSE(view.buttonEnabled);
-    EXPECT_TRUE(Logged(log).empty());
-    EXPECT_EQ(view.statusText1, L"Not Connected");
 }
 
 }  // namespace

@@ -54,8 +54,7 @@ TEST_F(AtomicFile, ReplacesOrCreatesTheWholeFile) {
 TEST_F(AtomicFile, WriteFailingHalfWayKeepsTheOldFile) {
     const std::string old = "[Vantrel]\nPort=COM3\nBaud=19200\n";
     const std::string replacement(20000, 'n');
-    for (const size_t limit :
-         {size_t{0}, size_t{1}, size_t{4096}, replacement.size() / 2, replacement.size() - 1}) {
+    for (const size_t limit : {size_t{0}, size_t{4096}, replacement.size() - 1}) {
         SCOPED_TRACE(limit);
         const auto target = dir_ / "backup.vtdata";
         WriteFileBytes(target, old);
@@ -82,23 +81,23 @@ TEST_F(AtomicFile, SettingsWriteFailingHalfWayKeepsEverySetting) {
     EXPECT_EQ(ReadIniString(file, "Vantrel", "Customer", "", 256), "Workshop");
 }
 
-TEST_F(AtomicFile, FolderThatDoesNotExistIsReported) {
-    const auto target = dir_ / "missing" / "backup.vtdata";
-    std::string reason;
-    EXPECT_FALSE(WriteFileAtomically(target, "x", &reason));
-    EXPECT_THAT(reason, HasSubstr("Cannot write: "));
-    EXPECT_FALSE(std::filesystem::exists(target));
-}
-
-// A folder where the file should be cannot be replaced by a rename: the temporary goes again.
-TEST_F(AtomicFile, TargetThatCannotBeReplacedIsReported) {
-    const auto target = dir_ / "taken";
-    std::filesystem::create_directories(target / "inside");
-    std::string reason;
-    EXPECT_FALSE(WriteFileAtomically(target, "x", &reason));
-    EXPECT_THAT(reason, HasSubstr("Cannot replace "));
-    EXPECT_TRUE(std::filesystem::is_directory(target));
-    EXPECT_FALSE(std::filesystem::exists(AtomicTemporaryPath(target)));
+// Nothing is left behind when the folder is missing, or when a folder stands where the file should be
+// and the rename cannot replace it.
+TEST_F(AtomicFile, RefusesWhatItCannotWriteOrReplace) {
+    std::filesystem::create_directories(dir_ / "taken" / "inside");
+    const struct {
+        std::filesystem::path target;
+        const char* reason;
+    } cases[] = {{dir_ / "missing" / "backup.vtdata", "Cannot write: "}, {dir_ / "taken", "Cannot replace "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        std::string reason;
+        EXPECT_FALSE(WriteFileAtomically(c.target, "x", &reason));
+        EXPECT_THAT(reason, HasSubstr(c.reason));
+        EXPECT_FALSE(std::filesystem::exists(AtomicTemporaryPath(c.target)));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "missing"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "taken" / "inside"));
 }
 
 }  // namespace

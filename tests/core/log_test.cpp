@@ -22,7 +22,6 @@ protected:
         logdetail::Reset();
         logdetail::SetDirectoryOverride({});
         logdetail::SetClock(nullptr);
-        SetStatusListener(nullptr);
     }
     std::vector<std::string> FileLines() const {
         std::istringstream in(testsupport::ReadFileBytes(dir_ / "Vantrel.log"));
@@ -33,12 +32,9 @@ protected:
     testsupport::TempDir dir_;
 };
 
-TEST_F(LogTest, FormatsStampToTheMillisecond) {
-    EXPECT_EQ(logdetail::FormatLine(kMoment, L"hello"), L"[2025-07-08 09:03:04:017] hello");
-    EXPECT_EQ(logdetail::FormatLine({999, 12, 31, 23, 59, 59, 999}, L""), L"[999-12-31 23:59:59:999] ");
-}
-
+// The log of an earlier run goes; lines follow in whole batches of a thousand.
 TEST_F(LogTest, WritesWholeBatchesOfAThousandLines) {
+    testsupport::WriteFileBytes(dir_ / "Vantrel.log", "old run\n");
     StartLog(kLogFileName);
     for (int i = 0; i < 2500; ++i) Log("line " + std::to_string(i));
     const auto lines = FileLines();
@@ -51,13 +47,6 @@ TEST_F(LogTest, WritesWholeBatchesOfAThousandLines) {
     FlushLog(kLogFileName);
     EXPECT_EQ(FileLines().size(), 2501u);
     EXPECT_EQ(logdetail::BufferedLineCount(), 0u);
-}
-
-TEST_F(LogTest, StartTruncatesAnEarlierLog) {
-    testsupport::WriteFileBytes(dir_ / "Vantrel.log", "old run\n");
-    StartLog(kLogFileName);
-    Log("short run");
-    EXPECT_EQ(FileLines(), std::vector<std::string>{"--------------"});
 }
 
 TEST_F(LogTest, KeepsUtf8TextAsTheSameCharacters) {
@@ -75,29 +64,6 @@ TEST_F(LogTest, KeepsUtf8TextAsTheSameCharacters) {
     EXPECT_EQ(lines[2],
               "[2025-07-08 09:03:04:017] wide \xC2\xB0"
               "C");
-}
-
-TEST_F(LogTest, StatusIsStoredLoggedAndAnnounced) {
-    std::vector<std::wstring> heard;
-    SetStatus("before anyone listens");
-    SetStatusListener([&](const std::wstring& s) { heard.push_back(s); });
-    SetStatus(std::string("Reading FJ Controller Faults"));
-    EXPECT_EQ(GetStatus(), L"Reading FJ Controller Faults");
-    SetStatus(L"");
-    EXPECT_EQ(GetStatus(), L"");
-    EXPECT_EQ(heard, (std::vector<std::wstring>{L"Reading FJ Controller Faults", L""}));
-
-    StartLog(kLogFileName);
-    FlushLog(kLogFileName);
-    const auto lines = FileLines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1], "[2025-07-08 09:03:04:017] before anyone listens");
-    EXPECT_EQ(lines[3], "[2025-07-08 09:03:04:017] ");
-}
-
-TEST_F(LogTest, NarrowStatusWidensByteByByte) {
-    SetStatus(std::string("\xB0"));
-    EXPECT_EQ(GetStatus(), std::wstring(1, L'\u00B0'));
 }
 
 TEST_F(LogTest, FailedAppendDropsTheBatch) {

@@ -8,19 +8,15 @@
 
 namespace {
 
-TEST(Text, Utf8RoundTripsEveryPlane) {
-    const std::string samples[] = {"", "ASCII",
-                                   "\xC2\xB0"
-                                   "C",
-                                   "\xE2\x82\xAC", "\xF0\x9F\x94\x8B battery"};
-    for (const auto& s : samples) {
+TEST(Text, Utf8RoundTripsAndInvalidBytesBecomeReplacementCharacters) {
+    for (const std::string s : {"",
+                                "\xC2\xB0"
+                                "C",
+                                "\xE2\x82\xAC", "\xF0\x9F\x94\x8B battery"}) {
         SCOPED_TRACE(s);
         EXPECT_EQ(text::WideToUtf8(text::Utf8ToWide(s)), s);
     }
     EXPECT_EQ(text::Utf8ToWide("\xF0\x9F\x94\x8B").size(), sizeof(wchar_t) == 2 ? 2u : 1u);
-}
-
-TEST(Text, InvalidUtf8BecomesReplacementCharacters) {
     struct Case {
         const char* what;
         std::string in;
@@ -31,17 +27,11 @@ TEST(Text, InvalidUtf8BecomesReplacementCharacters) {
         {"cut sequence at end", "a\xE2\x82", L"a\uFFFD\uFFFD"},
         {"overlong slash", "\xC0\xAF", L"\uFFFD\uFFFD"},
         {"encoded surrogate", "\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
-        {"byte 0xFF", "\xFF", L"\uFFFD"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(text::Utf8ToWide(c.in), c.out);
     }
-}
-
-TEST(Text, NarrowAndWidenByCharacter) {
-    EXPECT_EQ(text::NarrowByLowByte(L"Max \u0141"), std::string("Max \x41"));
-    EXPECT_EQ(text::WidenByChar("\xE9t\xE9"), std::wstring(L"\u00E9t\u00E9"));
 }
 
 TEST(Text, LeadingNumberParse) {
@@ -50,16 +40,13 @@ TEST(Text, LeadingNumberParse) {
         std::optional<double> out;
     };
     const Case cases[] = {
-        {"2.0", 2.0},
         {"  -12.5 V", -12.5},
-        {"7.5", 7.5},
         {"+3", 3.0},
         {"1e3", 1000.0},
         {"4e", 4.0},
         {".5", 0.5},
         {"5.", 5.0},
         {"", std::nullopt},
-        {"abc", std::nullopt},
         {"-", std::nullopt},
         {".", std::nullopt},
         {"nan", std::nullopt},
@@ -73,7 +60,8 @@ TEST(Text, LeadingNumberParse) {
     }
 }
 
-// What a technician types: the whole text must be the number, in ASCII, with a point for decimals.
+// What a technician types: the whole text must be the number, in ASCII, with a point for decimals, so
+// the value checked is the value stored.
 TEST(Text, TypedNumberIsTheWholeText) {
     using text::TypedNumberError;
     struct Case {
@@ -82,7 +70,7 @@ TEST(Text, TypedNumberIsTheWholeText) {
         TypedNumberError error;
     };
     const Case cases[] = {
-        {L" 100 ", 100.0, TypedNumberError::None},
+        {L" 100\t", 100.0, TypedNumberError::None},
         {L"-7.5", -7.5, TypedNumberError::None},
         {L".5", 0.5, TypedNumberError::None},
         {L"2,5", std::nullopt, TypedNumberError::DecimalComma},
@@ -92,9 +80,11 @@ TEST(Text, TypedNumberIsTheWholeText) {
         {L"1.2.3", std::nullopt, TypedNumberError::NotANumber},
         {L"1,000.5", std::nullopt, TypedNumberError::NotANumber},
         {L"", std::nullopt, TypedNumberError::NotANumber},
+        {L"   ", std::nullopt, TypedNumberError::NotANumber},
+        {L"1 000", std::nullopt, TypedNumberError::NotANumber},
         {L"-", std::nullopt, TypedNumberError::NotANumber},
-        {L"6\u0130\u0130\u0130\u0130", std::nullopt,
-         TypedNumberError::NotANumber},  // letters whose low byte is '0'
+        {L"6\u0130\u0130\u0130\u0130", std::nullopt, TypedNumberError::NotANumber},  // low bytes '0'
+        {L"\uFF15", std::nullopt, TypedNumberError::NotANumber},                     // full-width 5
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::WideToUtf8(c.in));
@@ -119,13 +109,6 @@ TEST(Text, CheckedScaleRefusesWhatDoesNotFit) {
     EXPECT_THROW(text::CheckedScaleS16(3276.8, 10), std::out_of_range);
     EXPECT_THROW(text::CheckedScaleU16(std::nan(""), 10), std::out_of_range);
     EXPECT_THROW(text::CheckedScaleU16(std::numeric_limits<double>::infinity(), 1), std::out_of_range);
-}
-
-TEST(Text, CaseInsensitiveNamesAreAsciiOnly) {
-    EXPECT_TRUE(text::EqualsNoCase("FILE", "file"));
-    EXPECT_FALSE(text::EqualsNoCase("FILE", "files"));
-    EXPECT_FALSE(text::EqualsNoCase("\xC9", "\xE9"));
-    EXPECT_EQ(text::AsciiLower("EV48-400-C"), "ev48-400-c");
 }
 
 }  // namespace

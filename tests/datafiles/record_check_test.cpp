@@ -1,59 +1,35 @@
-// Hostile backups and profiles: each refused whole, with nothing of it left in the model or in the
-// keys marked for writing, and the user told which record or line and why. The command line's inspect
-// reads a backup without a controller and must come to the same verdict.
+// Damaged and hostile backups and profiles: each refused whole, with nothing of it left in the model or
+// in the keys marked for writing, and the user told which record or line and why. The command line's
+// inspect reads a backup without a controller and must come to the same verdict.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/hex_text.h"
 #include "core/ini_file.h"
-#include "core/param_registry.h"
 #include "core/payload_cipher.h"
-#include "core/text.h"
-#include "datafiles/data_file.h"
 #include "ev48400c/entry_lists.h"
-#include "ev48400c/frame_codec.h"
-#include "ev48400c/message_store.h"
 #include "fj/packet_codec.h"
-#include "fj/parameter_table.h"
-#include "fj/value_table.h"
 #include "tercel/command_codec.h"
-#include "tercel/config.h"
-#include "tercel/drive_info.h"
 #include "tercel/entry_lists.h"
-#include "tercel/family_state.h"
-#include "tercel/motor.h"
-#include "tercel/register_entries.h"
-#include "tercel/speed_control.h"
-#include "tercel/vehicle.h"
+#include "tests/datafiles/data_file_fixture.h"
 #include "tests/support/entries.h"
-#include "tests/support/fake_prompter.h"
-#include "tests/support/families.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
-using datafiles::DataFilePart;
-using datafiles::TuningTab;
+using namespace datafilestest;
 using testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
-
-const DataFilePart& kFj = datafiles::kFjDataFile;
-const DataFilePart& kTercel = datafiles::kTercelDataFile;
-const DataFilePart& kEv = datafiles::kEv48400cDataFile;
 
 std::string Record(const Bytes& frame) {
     return EncryptPayload(ToHex(frame));
 }
 
-// The line of the text starting with prefix replaced by line, or the text unchanged.
+// The line of the text starting with prefix replaced by line.
 std::string ReplaceLine(std::string text, const std::string& prefix, const std::string& line) {
     const size_t at = text.find("\n" + prefix);
+    EXPECT_NE(at, std::string::npos) << prefix;
     if (at == std::string::npos) return text;
     const size_t end = text.find('\n', at + 1);
     return text.replace(at + 1, end - at - 1, line);
@@ -61,7 +37,13 @@ std::string ReplaceLine(std::string text, const std::string& prefix, const std::
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::string LineOf(const std::string& text, const std::string& prefix) {
+    const size_t at = text.find("\n" + prefix) + 1;
+    return text.substr(at, text.find('\n', at) - at);
 }
 
 Bytes FjReadAnswer(uint8_t group, uint8_t index, uint16_t value) {
@@ -78,88 +60,84 @@ Bytes Damaged(Bytes frame) {
     return frame;
 }
 
-// Every editable entry of the tabs a backup writes, at the low end of its limits.
-void AtLowLimits(const std::vector<datafiles::TabLayout>& layout) {
-    for (const auto tab : {TuningTab::Tuning, TuningTab::Sink})
-        for (const ParamEntry* entry : datafiles::SectionRows(datafiles::TabSections(layout, tab))) {
-            if (entry->readOnly) continue;
-            const auto range = EntryRange(*entry);
-            ASSERT_TRUE(range) << text::WideToUtf8(entry->label);
-            char low[32];
-            std::snprintf(low, sizeof low, "%g", range->low);
-            entry->setter(entry->owner, low);
-        }
+// Backups of each family as saved, to be made hostile.
+struct Saved {
+    std::string fj, tercel, ev;
+};
+
+std::string FjD0(const Saved& s, const Bytes& frame) {
+    return ReplaceLine(s.fj, "d0=", "d0=" + Record(frame));
+}
+std::string TercelD0(const Saved& s, const Bytes& frame) {
+    return ReplaceLine(s.tercel, "d0=", "d0=" + Record(frame));
+}
+std::string EvData(const Saved& s) {
+    return LineOf(s.ev, "data=");
 }
 
-// What a family holds: every FJ value, every Tercel register that is not 0, every EV48-400-C group's
-// bytes, and the keys marked for writing.
-std::string State() {
-    std::string out;
-    const auto& table = FJ::FjValueTable::Instance();
-    for (size_t g = 0; g < FJ::kGroupCount; ++g)
-        for (size_t i = 0; i < FJ::kIndexCount; ++i)
-            out += std::to_string(table.Get(static_cast<uint8_t>(g), static_cast<uint8_t>(i))) + ',';
-    std::map<uint16_t, uint16_t> registers(Tercel::Registers().begin(), Tercel::Registers().end());
-    for (const auto& [address, value] : registers)
-        if (value != 0) out += std::to_string(address) + '=' + std::to_string(value) + ',';
-    if (const auto& pedal = EV48400C::Messages().acceleratorPedal) out += ToHex(pedal->Serialize());
-    for (const auto& key : DirtyKeys()) out += '|' + text::WideToUtf8(key);
-    return out;
-}
+struct RefusedFile {
+    const char* what;
+    const DataFilePart* part;
+    std::string (*file)(const Saved&);
+    const char* record;  // where the user is told to look, when it is one record
+    const char* reason;
+    bool byRecords;  // refused for its records: inspect, which reads no header rule, must agree
+};
 
-class RecordCheck : public testing::Test {
-protected:
-    void SetUp() override {
-        testsupport::ResetFamilies();
-        FJ::BuildEntryLists();
-        AtLowLimits(datafiles::FjLayout());
-        auto& objects = Tercel::Objects();
-        objects.config = std::make_shared<Tercel::Config>();
-        objects.driveInfo = std::make_shared<Tercel::DriveInfo>();
-        objects.motor = std::make_shared<Tercel::Motor>();
-        objects.speedControl = std::make_shared<Tercel::SpeedControl>();
-        objects.vehicle = std::make_shared<Tercel::Vehicle>();
-        objects.config->BuildParamEntries();
-        objects.driveInfo->BuildParamEntries();
-        objects.motor->BuildParamEntries();
-        objects.speedControl->BuildParamEntries();
-        objects.vehicle->BuildParamEntries();
-        auto& registers = Tercel::Registers();
-        registers[Tercel::kSpeedResponseModeRegister] = 0;
-        registers[Tercel::kCurrentScaleRegister] = 1;
-        registers[Tercel::kMaxCurrentRegister] = 32767;
-        AtLowLimits(datafiles::TercelLayout());
-        ASSERT_TRUE(EV48400C::ParseInto(
-            EV48400C::Messages().acceleratorPedal,
-            EV48400C::SealFrame(EV48400C::NewFrame(EV48400C::kAcceleratorPedalId), "test")));
-        DirtyKeys().clear();
-    }
-    void TearDown() override { testsupport::ResetFamilies(); }
-
-    std::string Save(const DataFilePart& part) {
-        prompter_.saveFile = dir_ / "saved.vtdata";
-        datafiles::DataFileContext context;
-        context.part = &part;
-        context.executableDirectory = dir_.Path();
-        context.createBackupsFolder = false;
-        EXPECT_TRUE(datafiles::SaveBackup(context));
-        return testsupport::ReadFileBytes(dir_ / "saved.vtdata");
-    }
-    bool Load(const DataFilePart& part, const std::string& text) {
-        testsupport::WriteFileBytes(dir_ / "loaded.vtdata", text);
-        prompter_.openFile = dir_ / "loaded.vtdata";
-        prompter_.messages.clear();
-        datafiles::DataFileContext context;
-        context.part = &part;
-        context.executableDirectory = dir_.Path();
-        return datafiles::LoadDataFile(context);
-    }
-    std::string Warning() const {
-        return prompter_.messages.empty() ? std::string() : text::WideToUtf8(prompter_.messages.back());
-    }
-
-    testsupport::TempDir dir_;
-    testsupport::FakePrompter prompter_;
+const RefusedFile kRefusedFiles[] = {
+    {"FJ CRC", kFj, [](const Saved& s) { return FjD0(s, Damaged(FJ::BuildWriteRequest(0x0D, 0x1F, 100))); },
+     "record [Data] d0", "its CRC does not match", true},
+    {"FJ read answer", kFj, [](const Saved& s) { return FjD0(s, FjReadAnswer(0x0D, 0x1F, 100)); }, "",
+     "it is not an FJ write request", true},
+    {"FJ read-only", kFj, [](const Saved& s) { return FjD0(s, FJ::BuildWriteRequest(0x13, 0x3D, 1)); }, "",
+     "which is read-only", true},
+    {"FJ limits", kFj, [](const Saved& s) { return FjD0(s, FJ::BuildWriteRequest(0x0D, 0x1F, 60000)); }, "",
+     "outside the limits 0 to 6000", true},
+    {"FJ no setting", kFj, [](const Saved& s) { return FjD0(s, FJ::BuildWriteRequest(0x30, 0x00, 1)); }, "",
+     "30:00 is not a setting", true},
+    {"FJ not enciphered", kFj, [](const Saved& s) { return ReplaceLine(s.fj, "d5=", "d5=ZZ"); },
+     "record [Data] d5", "it does not decipher", true},
+    {"FJ deciphered, not hex", kFj,
+     [](const Saved& s) { return ReplaceLine(s.fj, "d5=", "d5=" + EncryptPayload("0G")); },
+     "record [Data] d5", "its text is not hex", true},
+    {"FJ, a Tercel backup relabelled", kFj,
+     [](const Saved& s) { return Replace(s.tercel, "ControllerType=Tercel", "ControllerType=FJ"); }, "",
+     "it is not an FJ write request", true},
+    {"FJ no records", kFj, [](const Saved& s) { return s.fj.substr(0, s.fj.find("\n[Data]\n") + 8); }, "",
+     "it holds no records", true},
+    {"FJ d0 twice", kFj,
+     [](const Saved& s) { return s.fj + "d0=" + Record(FJ::BuildWriteRequest(0x0D, 0x1F, 2)); }, "",
+     "its key d0 is given twice", true},
+    {"Tercel checksum", kTercel,
+     [](const Saved& s) { return TercelD0(s, Damaged(Tercel::BuildWriteFrame(2878, 100))); }, "",
+     "its checksum does not match", true},
+    {"Tercel read", kTercel, [](const Saved& s) { return TercelD0(s, Tercel::BuildReadFrame(2878)); }, "",
+     "it is not a Tercel register write", true},
+    {"Tercel read-only", kTercel, [](const Saved& s) { return TercelD0(s, Tercel::BuildWriteFrame(126, 5)); },
+     "", "Application Software ID, which is read-only", true},
+    {"Tercel limits", kTercel,
+     [](const Saved& s) { return TercelD0(s, Tercel::BuildWriteFrame(2878, 65000)); }, "",
+     "outside the limits 0 to 10000", true},
+    // The motor maximum the file itself sets (0) bounds the forward speed.
+    {"Tercel limit set by the file", kTercel,
+     [](const Saved& s) { return s.tercel + "d90=" + Record(Tercel::BuildWriteFrame(2586, 1)) + "\n"; }, "",
+     "outside the limits 0 to 0", true},
+    {"Tercel, an FJ backup relabelled", kTercel,
+     [](const Saved& s) { return Replace(s.fj, "ControllerType=FJ", "ControllerType=Tercel"); }, "",
+     "it is not a Tercel register write", true},
+    {"Tercel [Data] twice", kTercel,
+     [](const Saved& s) { return s.tercel + "\n[Data]\nd40=" + Record(Tercel::BuildWriteFrame(2878, 2)); },
+     "", "its section [Data] is given twice", true},
+    {"EV48-400-C group damaged", kEv, [](const Saved& s) { return Replace(s.ev, EvData(s), "data=ZZ"); }, "",
+     "it does not decipher", true},
+    {"EV48-400-C group twice", kEv,
+     [](const Saved& s) { return s.ev + "\n[Accelerator]\n" + EvData(s) + "\n"; }, "",
+     "its section [Accelerator] is given twice", true},
+    {"another family's file", kEv, [](const Saved& s) { return s.fj; }, "", "Incorrect Controller Type: FJ",
+     false},
+    {"unknown type", kTercel,
+     [](const Saved& s) { return Replace(s.tercel, "Type=Backup", "Type=Snapshot"); }, "",
+     "Unknown file type: Snapshot", false},
 };
 
 // What inspect says of the file, read as it reads it: without a controller.
@@ -170,83 +148,24 @@ std::string InspectVerdict(const DataFilePart& part, const std::string& text) {
     return datafiles::IntegrityProblem(document, records);
 }
 
-// How a saved backup is made hostile: its d0 replaced by the frame, the frame added under a key (or
-// section and key), the other family's backup relabelled, or its records taken away.
-enum class Edit { D0, Append, Relabel, NoRecords };
+using RecordCheck = DataFileTest;
 
-struct HostileBackup {
-    const char* what;
-    const DataFilePart* part;
-    Edit edit;
-    Bytes frame;
-    const char* appended;  // the text before the added record, for Edit::Append
-    const char* reason;
-};
-
-const HostileBackup kHostileBackups[] = {
-    {"FJ CRC", &kFj, Edit::D0, Damaged(FJ::BuildWriteRequest(0x0D, 0x1F, 100)), "", "its CRC does not match"},
-    {"FJ read answer", &kFj, Edit::D0, FjReadAnswer(0x0D, 0x1F, 100), "", "it is not an FJ write request"},
-    {"FJ read-only", &kFj, Edit::D0, FJ::BuildWriteRequest(0x13, 0x3D, 1), "", "which is read-only"},
-    {"FJ limits", &kFj, Edit::D0, FJ::BuildWriteRequest(0x0D, 0x1F, 60000), "",
-     "outside the limits 0 to 6000"},
-    {"FJ no setting", &kFj, Edit::D0, FJ::BuildWriteRequest(0x30, 0x00, 1), "", "30:00 is not a setting"},
-    {"FJ relabelled", &kFj, Edit::Relabel, {}, "", "it is not an FJ write request"},
-    {"FJ no records", &kFj, Edit::NoRecords, {}, "", "it holds no records"},
-    {"FJ d0 twice", &kFj, Edit::Append, FJ::BuildWriteRequest(0x0D, 0x1F, 2),
-     "d0=", "its key d0 is given twice"},
-    {"FJ [Data] twice", &kFj, Edit::Append, FJ::BuildWriteRequest(0x0D, 0x1F, 2),
-     "\n[data]\nd0=", "its section [data] is given twice"},
-    {"Tercel checksum", &kTercel, Edit::D0, Damaged(Tercel::BuildWriteFrame(2878, 100)), "",
-     "its checksum does not match"},
-    {"Tercel read", &kTercel, Edit::D0, Tercel::BuildReadFrame(2878), "",
-     "it is not a Tercel register write"},
-    {"Tercel read-only", &kTercel, Edit::D0, Tercel::BuildWriteFrame(126, 5), "",
-     "Application Software ID, which is read-only"},
-    {"Tercel limits", &kTercel, Edit::D0, Tercel::BuildWriteFrame(2878, 65000), "",
-     "outside the limits 0 to 10000"},
-    // The motor maximum the file itself sets (0) bounds the forward speed.
-    {"Tercel limit set by the file", &kTercel, Edit::Append, Tercel::BuildWriteFrame(2586, 1),
-     "d90=", "outside the limits 0 to 0"},
-    {"Tercel relabelled", &kTercel, Edit::Relabel, {}, "", "it is not a Tercel register write"},
-    {"Tercel no records", &kTercel, Edit::NoRecords, {}, "", "it holds no records"},
-    {"Tercel d0 twice", &kTercel, Edit::Append, Tercel::BuildWriteFrame(2878, 2),
-     "D0=", "its key D0 is given twice"},
-    {"Tercel [Data] twice", &kTercel, Edit::Append, Tercel::BuildWriteFrame(2878, 2),
-     "\n[Data]\nd40=", "its section [Data] is given twice"},
-};
-
-std::string MadeHostile(const HostileBackup& c, const std::string& own, const std::string& other) {
-    switch (c.edit) {
-        case Edit::D0:
-            return ReplaceLine(own, "d0=", "d0=" + Record(c.frame));
-        case Edit::Append:
-            return own + c.appended + Record(c.frame) + "\n";
-        case Edit::Relabel:
-            return Replace(other, std::string("ControllerType=") + (c.part == &kFj ? "Tercel" : "FJ"),
-                           std::string("ControllerType=") + c.part->familyName);
-        case Edit::NoRecords:
-            return own.substr(0, own.find("\n[Data]\n") + 8);
-    }
-    return own;
-}
-
-TEST_F(RecordCheck, HostileBackupsAreRefusedWholeAndInspectAgrees) {
-    const std::string fj = Save(kFj);
-    const std::string tercel = Save(kTercel);
-    for (const auto& c : kHostileBackups) {
+TEST_F(RecordCheck, RefusedFilesChangeNothingAndInspectAgrees) {
+    const Saved saved{Save(kFj), Save(kTercel), Save(kEv)};
+    for (const auto& c : kRefusedFiles) {
         SCOPED_TRACE(c.what);
-        SetUp();
+        Fill();
         DirtyKeys().insert(L"0F:1C");  // an edit made before the load stays as it is
-        const bool ownIsFj = c.part == &kFj;
-        const std::string hostile = MadeHostile(c, ownIsFj ? fj : tercel, ownIsFj ? tercel : fj);
+        const std::string file = c.file(saved);
         const std::string before = State();
-        EXPECT_FALSE(Load(*c.part, hostile));
-        EXPECT_EQ(State(), before);
-        EXPECT_EQ(Warning().rfind("Warning: The file is damaged and was not loaded:\n", 0), 0u) << Warning();
+        EXPECT_FALSE(Load(c.part, file));
+        EXPECT_TRUE(State() == before);
         EXPECT_THAT(Warning(), HasSubstr(c.reason));
+        EXPECT_THAT(Warning(), HasSubstr(c.record));
+        if (!c.byRecords) continue;
 
         testsupport::ResetFamilies();
-        EXPECT_THAT(InspectVerdict(*c.part, hostile), HasSubstr(c.reason));
+        EXPECT_THAT(InspectVerdict(*c.part, file), HasSubstr(c.reason));
         // Inspect borrows the entries it needs and leaves the families as it found them.
         EXPECT_TRUE(FJ::List(FJ::kSpeedTuningList).empty());
         EXPECT_TRUE(Tercel::List(Tercel::kSpeedLimitList).empty());
@@ -254,144 +173,81 @@ TEST_F(RecordCheck, HostileBackupsAreRefusedWholeAndInspectAgrees) {
     }
 }
 
-TEST_F(RecordCheck, GoodBackupsStillLoadAndMarkWhatTheyChange) {
-    const std::string fj = Save(kFj);
-    const std::string tercel = Save(kTercel);
-    testsupport::Set(FJ::kSpeedTuningList, L"0D:1F", "4000");
-    testsupport::Set(Tercel::kSpeedLimitList, L"2754", "55.5");
-    ASSERT_TRUE(Load(kFj, fj)) << Warning();
-    ASSERT_TRUE(Load(kTercel, tercel)) << Warning();
-    EXPECT_EQ(testsupport::Shown(FJ::kSpeedTuningList, L"0D:1F"), "0");
-    EXPECT_EQ(testsupport::Shown(Tercel::kSpeedLimitList, L"2754"), "0.0");
-    EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"0D:1F", L"2754"}));
-
-    testsupport::ResetFamilies();
-    EXPECT_EQ(InspectVerdict(kFj, fj), "");
-    EXPECT_EQ(InspectVerdict(kTercel, tercel), "");
-}
-
-// The accelerator's minimum is kept in hundredths of a volt and shown in tenths.
-TEST_F(RecordCheck, Ev48400cRestoreMarksAGroupChangedBelowTheShownPrecision) {
-    using namespace EV48400C;
-    testsupport::Set(kAcceleratorList, L"Accelerator_MinValue_V", "1.00");
-    const Frame atBackup = Messages().acceleratorPedal->Serialize();
-    const std::string backup = Save(kEv);
-    testsupport::Set(kAcceleratorList, L"Accelerator_MinValue_V", "1.03");
-    ASSERT_EQ(testsupport::Shown(kAcceleratorList, L"Accelerator_MinValue_V"), "1.0");
-    ASSERT_NE(Messages().acceleratorPedal->Serialize(), atBackup);
-
-    ASSERT_TRUE(Load(kEv, backup)) << Warning();
-    EXPECT_EQ(Messages().acceleratorPedal->Serialize(), atBackup);
-    EXPECT_TRUE(DirtyKeys().count(L"Accelerator_MinValue_V"));
-
-    // Loaded again, nothing differs and nothing more is marked.
-    DirtyKeys().clear();
-    ASSERT_TRUE(Load(kEv, backup));
-    EXPECT_TRUE(DirtyKeys().empty());
-}
-
-TEST_F(RecordCheck, Ev48400cBackupsWithoutRecordsOrWithRepeatsAreRefused) {
-    const std::string backup = Save(kEv);
-    const std::string data =
-        backup.substr(backup.find("\ndata=") + 1,
-                      backup.find('\n', backup.find("\ndata=") + 1) - backup.find("\ndata=") - 1);
-    const struct {
-        const char* what;
-        std::string text;
-        const char* reason;
-    } cases[] = {
-        {"no group read", Replace(backup, data + "\n", ""), "it holds no records"},
-        {"data twice", Replace(backup, data + "\n", data + "\n" + data + "\n"),
-         "its key data is given twice"},
-        {"group twice", backup + "\n[Accelerator]\n" + data + "\n",
-         "its section [Accelerator] is given twice"},
-    };
-    testsupport::Set(EV48400C::kAcceleratorList, L"Accelerator_MinValue_V", "1.5");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string before = State();
-        EXPECT_FALSE(Load(kEv, c.text));
-        EXPECT_EQ(State(), before);
-        EXPECT_THAT(Warning(), HasSubstr(c.reason));
-    }
-}
-
-struct HostileProfile {
-    const char* what;
-    std::string tuning;  // the [Tuning] section's lines; {a} and {b} stand for two labels
-    const char* reason;
-};
-
-std::string Filled(std::string lines, const std::string& a, const std::string& b) {
-    for (size_t at; (at = lines.find("{a}")) != std::string::npos;) lines.replace(at, 3, a);
-    for (size_t at; (at = lines.find("{b}")) != std::string::npos;) lines.replace(at, 3, b);
-    return lines;
-}
-
-const HostileProfile kHostileProfiles[] = {
-    {"every line refused", "No Such Setting=5\nNor This=7\n",
-     "No Such Setting=5: no such setting under [Tuning]"},
-    {"one line beyond its limits", "{a}=100\n{b}=60000\n", "{b}=60000: outside its limits"},
-    {"a decimal comma", "{a}=100\n{b}=1,5\n", "{b}=1,5: a decimal comma"},
-    {"not a number", "{a}=100\n{b}=5000abc\n", "{b}=5000abc: not a number"},
-    {"a label twice", "{a}=100\n{b}=10\n{a}=200\n", "{a}=200: given twice"},
-    {"a line that is no setting", "{a}=100\njust words\n", "just words: not label=value"},
-    {"a section longer than its reader takes in", "{b}=10\n{a}=" + std::string(4100, '0') + "99\n",
-     "[Tuning]: longer than 4096 characters"},
-    {"empty", "", "holds no settings"},
-};
-
+// A profile's lines for a family: {a} and {b} stand for two labels, {va} and {vb} for values they take,
+// {s} for their section and {o} for another.
 struct ProfileFamily {
     const DataFilePart* part;
     const char* name;
+    const char* section;
+    const char* other;  // a section of the family's profiles that does not hold a and b
     std::string_view list;
-    const wchar_t* a;  // two editable tuning entries whose limits take 100 and 10
+    const wchar_t* a;
     const wchar_t* b;
+    const char* va;
+    const char* vb;
 };
 
 const ProfileFamily kProfileFamilies[] = {
-    {&kFj, "FJ", FJ::kSpeedTuningList, L"0D:1F", L"0F:1C"},
-    {&kTercel, "Tercel", Tercel::kSpeedLimitList, L"2878", L"2754"},
+    {kFj, "FJ", "Tuning", "Sink", FJ::kSpeedTuningList, L"0D:1F", L"0F:1C", "100", "10"},
+    {kTercel, "Tercel", "Tuning", "Sink", Tercel::kSpeedLimitList, L"2878", L"2754", "100", "10"},
+    {kEv, "EV48-400-C", "Accelerator", "Slope Control", EV48400C::kAcceleratorList, L"Accelerator_MinValue_V",
+     L"Accelerator_MaxValue_V", "1.5", "4.5"},
 };
 
-std::string Profile(const char* family, const std::string& tuning) {
-    return std::string("[FILE]\nControllerType=") + family + "\nType=Profile\n\n[Tuning]\n" + tuning;
+const struct {
+    const char* what;
+    std::string lines;
+    const char* reason;
+} kRefusedProfiles[] = {
+    {"every line refused", "No Such Setting=5\nNor This=7\n",
+     "No Such Setting=5: no such setting under [{s}]"},
+    {"one line beyond its limits", "{a}={va}\n{b}=60000\n", "{b}=60000: outside its limits"},
+    {"a decimal comma", "{a}={va}\n{b}=1,5\n", "{b}=1,5: a decimal comma"},
+    {"a number and more", "{a}={va}\n{b}=5000abc\n", "{b}=5000abc: not a number"},
+    {"a digit that is not ASCII", "{a}={va}\n{b}=\xEF\xBC\x95\n", "not a number"},
+    {"a label twice", "{a}={va}\n{b}={vb}\n{a}={va}\n", "{a}={va}: given twice"},
+    {"a setting under another section", "{a}={va}\n[{o}]\n{b}={vb}\n",
+     "{b}={vb}: no such setting under [{o}]"},
+    {"a line that is no setting", "{a}={va}\njust words\n", "just words: not label=value"},
+    {"a section longer than its reader takes in", "{b}={vb}\n{a}=" + std::string(4100, '0') + "1\n",
+     "[{s}]: longer than 4096 characters"},
+    {"empty", "", "holds no settings"},
+};
+
+std::string Filled(std::string lines, const ProfileFamily& family) {
+    const std::pair<std::string, std::string> fields[] = {
+        {"{a}", text::WideToUtf8(testsupport::Entry(family.list, family.a).label)},
+        {"{b}", text::WideToUtf8(testsupport::Entry(family.list, family.b).label)},
+        {"{va}", family.va},
+        {"{vb}", family.vb},
+        {"{s}", family.section},
+        {"{o}", family.other}};
+    for (const auto& [field, value] : fields)
+        for (size_t at; (at = lines.find(field)) != std::string::npos;)
+            lines.replace(at, field.size(), value);
+    return lines;
 }
 
-TEST_F(RecordCheck, HostileProfilesChangeNothingAndSayWhichLines) {
+TEST_F(RecordCheck, ProfilesAreTakenWholeOrNotAtAll) {
     for (const auto& family : kProfileFamilies) {
-        const std::string a = text::WideToUtf8(testsupport::Entry(family.list, family.a).label);
-        const std::string b = text::WideToUtf8(testsupport::Entry(family.list, family.b).label);
-        for (const auto& c : kHostileProfiles) {
+        // The header's names in any case.
+        const std::string header = std::string("[file]\ncontrollertype=") + family.name +
+                                   "\ntype=profile\n\n[" + family.section + "]\n";
+        for (const auto& c : kRefusedProfiles) {
             SCOPED_TRACE(std::string(family.name) + ": " + c.what);
             DirtyKeys() = {L"earlier edit"};
             const std::string before = State();
-            EXPECT_FALSE(Load(*family.part, Profile(family.name, Filled(c.tuning, a, b))));
-            EXPECT_EQ(State(), before);
-            EXPECT_THAT(Warning(), HasSubstr(Filled(c.reason, a, b)));
+            EXPECT_FALSE(Load(family.part, header + Filled(c.lines, family)));
+            EXPECT_TRUE(State() == before);
+            EXPECT_THAT(Warning(), HasSubstr(Filled(c.reason, family)));
             EXPECT_THAT(Warning(), HasSubstr("was not loaded"));
         }
         SCOPED_TRACE(family.name);
         DirtyKeys().clear();
-        ASSERT_TRUE(Load(*family.part, Profile(family.name, a + "=100\n" + b + " = 10\n"))) << Warning();
-        EXPECT_EQ(testsupport::Shown(family.list, family.a), "100");
+        ASSERT_TRUE(Load(family.part, header + Filled("{a}={va}\n{b} = {vb}\n", family))) << Warning();
+        EXPECT_EQ(testsupport::Shown(family.list, family.a), family.va);
         EXPECT_EQ(DirtyKeys(), (DirtyKeySet{family.a, family.b}));
     }
-}
-
-TEST_F(RecordCheck, Ev48400cProfileIsTakenWholeOrNotAtAll) {
-    using namespace EV48400C;
-    const std::string profile =
-        "[FILE]\nControllerType=EV48-400-C\nType=Profile\n\n[Accelerator]\n"
-        "Accelerator Min Value=1.5\n";
-    const std::string before = State();
-    EXPECT_FALSE(Load(kEv, profile + "Accelerator Max Value=9\n"));
-    EXPECT_EQ(State(), before);
-    EXPECT_THAT(Warning(), HasSubstr("Accelerator Max Value=9: outside its limits 2.0 to 5.0"));
-
-    ASSERT_TRUE(Load(kEv, profile + "Accelerator Max Value=4.5\n")) << Warning();
-    EXPECT_EQ(testsupport::Shown(kAcceleratorList, L"Accelerator_MinValue_V"), "1.5");
-    EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"Accelerator_MaxValue_V", L"Accelerator_MinValue_V"}));
 }
 
 }  // namespace

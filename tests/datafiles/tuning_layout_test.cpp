@@ -1,6 +1,5 @@
 // Tercel's acceleration heading follows the speed response mode the controller holds: the one rule of
 // the layouts that is not a fixed table.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/param_registry.h"
@@ -12,8 +11,6 @@
 
 namespace {
 
-using datafiles::TuningTab;
-
 TEST(TuningLayout, TercelAccelerationFollowsTheSpeedResponseMode) {
     ParamRegistry::Instance().Clear();
     // One marker row per list, named after it.
@@ -22,22 +19,16 @@ TEST(TuningLayout, TercelAccelerationFollowsTheSpeedResponseMode) {
         entry.label = text::Utf8ToWide(name);
         ParamRegistry::Instance().List(name) = {entry};
     }
-    const struct {
-        uint16_t mode;
+    const std::pair<uint16_t, std::vector<std::wstring>> cases[] = {
+        {0, {L"Tercel Acceleration Mode 0"}}, {1, {L"Tercel Acceleration Mode 1"}}, {2, {}}};
+    for (const auto& [mode, expected] : cases) {
+        Tercel::Registers()[Tercel::kSpeedResponseModeRegister] = mode;
         std::vector<std::wstring> rows;
-    } cases[] = {
-        {0, {L"Tercel Acceleration Mode 0"}},
-        {1, {L"Tercel Acceleration Mode 1"}},
-        {2, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        Tercel::Registers()[Tercel::kSpeedResponseModeRegister] = c.mode;
-        std::vector<std::wstring> rows;
-        for (const auto& section : datafiles::TabSections(datafiles::TercelLayout(), TuningTab::Tuning))
+        for (const auto& section :
+             datafiles::TabSections(datafiles::TercelLayout(), datafiles::TuningTab::Tuning))
             if (section.heading == "Accelleration/Deceleration")
                 for (const ParamEntry* row : datafiles::SectionRows({section})) rows.push_back(row->label);
-        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(rows, expected) << mode;
     }
     ParamRegistry::Instance().Clear();
     Tercel::Registers().clear();

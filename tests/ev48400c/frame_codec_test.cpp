@@ -1,12 +1,10 @@
 #include "ev48400c/frame_codec.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "ev48400c/accelerator_pedal.h"
-#include "ev48400c/motor_parameters.h"
+#include "ev48400c/cycle_request_pc2mcu.h"
 #include "tests/ev48400c/test_frames.h"
-#include "tests/support/log_capture.h"
 
 namespace {
 
@@ -14,6 +12,14 @@ using ev48test::FixChecksum;
 using ev48test::MakeFrame;
 
 TEST(Ev48FrameCodec, ChecksumIsTheLowByteOfTheSum) {
+    // The live-data request as the controller documentation shows it.
+    Frame request = {0x57, 0x49, 0x22, 0x30, 0x01, 0x29};
+    request.resize(52, 0x00);
+    request.insert(request.end(), {0x7C, 0x53, 0x45});
+    EXPECT_EQ(
+        EV48400C::CycleRequestPC2MCU(EV48400C::RequestCommand::RequestSpecifiedMessageData, 41).Serialize(),
+        request);
+
     // Identifier and length give 0x65; seventeen 0xFF and one 0xE0 bring bytes 2 to 51 to 0x1234.
     Frame frame = MakeFrame(0x35);
     for (size_t i = 4; i < 21; ++i) frame[i] = 0xFF;
@@ -27,11 +33,6 @@ TEST(Ev48FrameCodec, ChecksumIsTheLowByteOfTheSum) {
 }
 
 TEST(Ev48FrameCodec, FrameCheck) {
-    struct Case {
-        const char* what;
-        Frame frame;
-        bool valid;
-    };
     Frame shorter = MakeFrame(0x35);
     shorter.erase(shorter.begin() + 40);
     shorter[3] = 47;
@@ -48,7 +49,11 @@ TEST(Ev48FrameCodec, FrameCheck) {
     badEnd[54] = 'F';
     Frame badChecksum = MakeFrame(0x35, {{4, 1}});
     badChecksum[4] = 2;
-    const Case cases[] = {
+    const struct {
+        const char* what;
+        Frame frame;
+        bool valid;
+    } cases[] = {
         {"well formed", MakeFrame(0x35, {{4, 2}}), true},
         {"54 bytes with matching length and checksum", shorter, false},
         {"56 bytes with the usual length byte", longer, false},
@@ -64,25 +69,6 @@ TEST(Ev48FrameCodec, FrameCheck) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(pedal.IsValid(c.frame), c.valid);
     }
-    EXPECT_TRUE(EV48400C::MotorParameters().IsValid(MakeFrame(0x38)));
-}
-
-TEST(Ev48FrameCodec, WordsAreLittleEndianAndZeroPastTheEnd) {
-    testsupport::LogCapture log;
-    const Frame frame = {0x57, 0x49, 0x34, 0x12, 0xCD};
-    EXPECT_EQ(EV48400C::ReadWord(frame, 2), 0x1234);
-    EXPECT_TRUE(log.Messages().empty());
-    EXPECT_EQ(EV48400C::ReadWord(frame, 4), 0);
-    EXPECT_THAT(log.Messages(), testing::ElementsAre("Offset out of bounds"));
-}
-
-TEST(Ev48FrameCodec, SerializeLogsTheFrameUnderTheClassName) {
-    testsupport::LogCapture log;
-    EV48400C::AcceleratorPedal().Serialize();
-    std::string expected = "[AcceleratorPedal] 0x57 0x49 0x35 0x30";
-    for (int i = 0; i < 48; ++i) expected += " 0x00";
-    expected += " 0x65 0x53 0x45";
-    EXPECT_THAT(log.Messages(), testing::ElementsAre(expected));
 }
 
 }  // namespace

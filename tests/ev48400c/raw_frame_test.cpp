@@ -2,13 +2,11 @@
 // is short or not hex at all.
 #include "ev48400c/raw_frame.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "core/hex_text.h"
 #include "tests/ev48400c/test_frames.h"
 #include "tests/support/families.h"
-#include "tests/support/log_capture.h"
 
 namespace {
 
@@ -24,57 +22,42 @@ protected:
     void TearDown() override { testsupport::ResetFamilies(); }
 };
 
-struct RefusalCase {
-    const char* what;
-    std::string text;
-    const char* status;
-    const char* logLine;  // nullptr: nothing logged
-};
-
-TEST_F(Ev48400cRawFrame, RefusesShortDamagedAndUnknownFrames) {
+TEST_F(Ev48400cRawFrame, ChecksAndDescribesTypedFrames) {
     auto badChecksum = MakeFrame(0x22);
     badChecksum[52] ^= 1;
-    const RefusalCase cases[] = {
-        {"two bytes", "57 49", "Invalid Frame", nullptr},
-        {"header and trailer only: the checksum would be the header", "57 49 53 45", "Invalid Checksum",
-         nullptr},
-        {"no trailer", "57 49 22 30 52 53", "Invalid Frame", nullptr},
-        {"odd digit", "57 49 2", "Invalid Frame: Hex string has incomplete byte pair.",
-         "Hex string has incomplete byte pair."},
-        {"not hex", "57 49 ZZ", "Invalid Frame: Hex string contains invalid characters.",
-         "Hex string contains invalid characters."},
-        {"only blanks", "   ", "Invalid Frame", nullptr},
-        {"checksum off by one", Text(badChecksum), "Invalid Checksum", nullptr},
-        {"response on the transmit side", Text(MakeFrame(0x29)), "Invalid MessageID", nullptr},
-        {"named but never decoded", Text(MakeFrame(0x30)), "Invalid MessageID", nullptr},
+    auto wrongLength = MakeFrame(0x32);
+    wrongLength.erase(wrongLength.begin() + 20);  // 54 bytes, trailer and checksum still right
+    ev48test::FixChecksum(wrongLength);
+    const auto tx = EV48400C::ParseTxFrame;
+    const auto rx = EV48400C::ParseRxFrame;
+    const struct {
+        const char* what;
+        RawFrameOutcome (*parse)(std::string_view);
+        std::string text;
+        std::optional<std::string> status;
+    } cases[] = {
+        {"empty", tx, "", std::nullopt},
+        {"two bytes", tx, "57 49", "Invalid Frame"},
+        {"header and trailer only: the checksum would be the header", tx, "57 49 53 45", "Invalid Checksum"},
+        {"no trailer", tx, "57 49 22 30 52 53", "Invalid Frame"},
+        {"not hex", tx, "57 49 ZZ", "Invalid Frame: Hex string contains invalid characters."},
+        {"only blanks", tx, "   ", "Invalid Frame"},
+        {"checksum off by one", tx, Text(badChecksum), "Invalid Checksum"},
+        {"response on the transmit side", tx, Text(MakeFrame(0x29)), "Invalid MessageID"},
+        {"named but never decoded", tx, Text(MakeFrame(0x30)), "Invalid MessageID"},
+        {"an answer of the wrong length is not described as zeros", rx, Text(wrongLength), "Invalid Frame"},
+        {"request", tx, Text(MakeFrame(0x22, {{4, 1}, {5, 0x32}, {6, 2}, {7, 0xB1}})),
+         "CID: 0x22\r\nRequest command: RequestSpecifiedMessageData\r\nRequest data: 0x32 FirmwareVersion\r\n"
+         "Historical fault index: 0x02\r\nHistorical Fault Section Sub-Number: 0xB1"},
+        {"command response", rx, Text(MakeFrame(0xFE, {{4, 53}, {5, 2}, {6, 0x03}, {7, 0x02}})),
+         "CID: 0xFE\r\nRequestID: 53\r\nResponseCode: abnormality\r\nHistoryDTCNum: 515"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testsupport::LogCapture log;
-        const auto outcome = EV48400C::ParseTxFrame(c.text);
+        const auto outcome = c.parse(c.text);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_FALSE(outcome.result);
-        if (c.logLine)
-            EXPECT_THAT(log.Messages(), testing::ElementsAre(c.logLine));
-        else
-            EXPECT_TRUE(log.Messages().empty());
     }
-}
-
-TEST_F(Ev48400cRawFrame, EmptyTextDoesNothing) {
-    for (const auto& outcome : {EV48400C::ParseTxFrame(""), EV48400C::ParseRxFrame("")}) {
-        EXPECT_FALSE(outcome.status);
-        EXPECT_FALSE(outcome.result);
-    }
-    EXPECT_FALSE(EV48400C::FixChecksum(""));
-}
-
-TEST_F(Ev48400cRawFrame, DescribesARequest) {
-    const auto outcome = EV48400C::ParseTxFrame(Text(MakeFrame(0x22, {{4, 1}, {5, 0x32}, {6, 2}})));
-    EXPECT_EQ(
-        outcome.status,
-        "CID: 0x22\r\nRequest command: RequestSpecifiedMessageData\r\nRequest data: 0x32 FirmwareVersion\r\n"
-        "Historical fault index: 0x02\r\nHistorical Fault Section Sub-Number: 0x00");
 }
 
 TEST_F(Ev48400cRawFrame, DescribesAnAnswerWithoutTouchingTheReadValues) {
@@ -92,28 +75,23 @@ TEST_F(Ev48400cRawFrame, DescribesAnAnswerWithoutTouchingTheReadValues) {
     EXPECT_TRUE(EV48400C::List(EV48400C::kLiveDataList).empty());
 }
 
-TEST_F(Ev48400cRawFrame, AFrameOfTheWrongLengthIsNotDescribedAsZeros) {
-    auto frame = MakeFrame(0x32);
-    frame.erase(frame.begin() + 20);  // 54 bytes, trailer and checksum still right
-    ev48test::FixChecksum(frame);
-    testsupport::LogCapture log;
-    EXPECT_EQ(EV48400C::ParseRxFrame(Text(frame)).status, "Invalid Frame");
-    EXPECT_TRUE(log.Contains("FirmwareVersion: Invalid data"));
-}
-
 TEST_F(Ev48400cRawFrame, WritesTheChecksumIntoTypedText) {
     auto frame = MakeFrame(0x22, {{4, 1}, {5, 0x32}});
-    const uint8_t right = frame[52];
     frame[52] = 0;
-    const auto fixed = EV48400C::FixChecksum(Text(frame));
-    ASSERT_TRUE(fixed);
-    EXPECT_EQ(right, 0x85);  // 0x22 + 0x30 + 0x01 + 0x32
-    frame[52] = 0x85;
-    EXPECT_EQ(*fixed, Text(frame));
-    // "WI" and one more byte, lower case and loose blanks: the sum of nothing goes at position 2.
-    EXPECT_EQ(EV48400C::FixChecksum("57 49 ab 53 45"), "57 49 00 53 45");
-    EXPECT_FALSE(EV48400C::FixChecksum("57 49 53 45"));
-    EXPECT_FALSE(EV48400C::FixChecksum("57 4"));
+    auto fixed = frame;
+    fixed[52] = 0x85;  // 0x22 + 0x30 + 0x01 + 0x32
+    const struct {
+        std::string text;
+        std::optional<std::string> fixed;
+    } cases[] = {
+        {Text(frame), Text(fixed)},
+        // "WI" and one more byte, lower case and loose blanks: the sum of nothing goes at position 2.
+        {"57 49 ab 53 45", "57 49 00 53 45"},
+        {"57 49 53 45", std::nullopt},
+        {"57 4", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EV48400C::FixChecksum(c.text), c.fixed) << c.text;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Shared pieces of the FJ tests: a clean family state, entry lookups by key and the status texts.
+// Shared pieces of the FJ tests: the family's lists and entry lookups by key.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/log.h"
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "fj/parameter_table.h"
@@ -32,15 +31,5 @@ inline std::string Shown(const std::wstring& key) {
     const auto& entry = Entry(key);
     return entry.getter(entry.owner);
 }
-
-// Status texts in the order they were set, while the object lives.
-class StatusTexts {
-public:
-    StatusTexts() {
-        SetStatusListener([this](const std::wstring& text) { texts.push_back(text::WideToUtf8(text)); });
-    }
-    ~StatusTexts() { SetStatusListener({}); }
-    std::vector<std::string> texts;
-};
 
 }  // namespace fjtest

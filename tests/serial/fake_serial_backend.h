@@ -41,12 +41,7 @@ public:
 
     OpenResult OpenDevice(const std::string& portName) override {
         events_.push_back("open " + portName);
-        if (!opens.empty()) {
-            const OpenResult result = opens.front();
-            opens.pop_front();
-            return result;
-        }
-        return OpenResult{nextHandle_++, 0, OpenFailure::None};
+        return Next(opens, OpenResult{nextHandle_++, 0, OpenFailure::None});
     }
     LineSetup ApplyLineSettings(SerialHandle handle, uint32_t baudRate) override {
         events_.push_back("line " + std::to_string(handle) + " " + std::to_string(baudRate));
@@ -60,11 +55,7 @@ public:
     }
     ReadResult ReadSome(SerialHandle, uint8_t* buffer, size_t room) override {
         ++underlyingReads;
-        ScriptedRead next{timeouts.readTotalConstantMs, {}, true};
-        if (!reads.empty()) {
-            next = reads.front();
-            reads.pop_front();
-        }
+        const ScriptedRead next = Next(reads, ScriptedRead{timeouts.readTotalConstantMs, {}, true});
         clock_.now += next.takesMs;
         const size_t count = next.bytes.size() < room ? next.bytes.size() : room;
         for (size_t i = 0; i < count; ++i) buffer[i] = next.bytes[i];
@@ -74,19 +65,22 @@ public:
                          uint32_t completionWaitMs) override {
         events_.push_back("write " + std::to_string(handle) + " " + std::to_string(length) + " wait " +
                           std::to_string(completionWaitMs));
-        if (!writes.empty()) {
-            const WriteResult result = writes.front();
-            writes.pop_front();
-            return result;
-        }
         WriteResult all;
         all.written = length;
-        return all;
+        return Next(writes, all);
     }
     void Purge(SerialHandle handle) override { events_.push_back("purge " + std::to_string(handle)); }
     void CloseDevice(SerialHandle handle) override { events_.push_back("close " + std::to_string(handle)); }
 
 private:
+    template <typename T>
+    static T Next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) return otherwise;
+        T next = std::move(queue.front());
+        queue.pop_front();
+        return next;
+    }
+
     FakeClock& clock_;
     std::vector<std::string>& events_;
     SerialHandle nextHandle_ = 7;

@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""The far end of a serial line for the COM port tests under Wine.
-
-Opens a pseudo-terminal, writes the path of its slave side to the file named by the first argument,
-and from then on echoes every request it receives. A request whose first byte is 0xE7 comes back one
-byte at a time, 10 ms apart. One whose first byte is 0xE8 makes it stop reading for a while, as a
-stalled line would, after which it drops whatever piled up. Runs until it is terminated.
-"""
+"""The far end of a serial line for the COM port tests under Wine: writes the path of a pseudo-terminal's
+slave side to the file named by the first argument, then echoes every request. One starting with 0xE7
+comes back a byte at a time, 10 ms apart; one starting with 0xE8 stalls the line for a while, after
+which what piled up is dropped."""
 import fcntl
 import os
 import pty

@@ -1,17 +1,23 @@
 #include "serial/serial_port.h"
 
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/hex_text.h"
 #include "tests/serial/fake_serial_backend.h"
 #include "tests/support/log_capture.h"
 
 using serialtest::FakePortRig;
 using serialtest::ScriptedRead;
 using testing::ElementsAre;
-using testing::IsEmpty;
 
 namespace {
+
+using Lines = std::vector<std::string>;
+
+const OpenResult kNotFound{kInvalidSerialHandle, 2, OpenFailure::NotFound};
 
 WriteResult Outcome(WriteResult::Kind kind, size_t written, uint32_t code = 0, std::string textForCode = {}) {
     WriteResult result;
@@ -24,127 +30,80 @@ WriteResult Outcome(WriteResult::Kind kind, size_t written, uint32_t code = 0, s
 
 }  // namespace
 
-TEST(SerialPortOpen, ConfiguresTheLineThenTheTimeouts) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    EXPECT_TRUE(rig.port.Open("COM3", 19200));
-    EXPECT_TRUE(rig.port.IsOpen());
-    EXPECT_THAT(rig.events, ElementsAre("open COM3", "line 7 19200", "timeouts 7 50"));
-    EXPECT_EQ(rig.backend->timeouts, OpenTimeouts());
-    EXPECT_THAT(log.Messages(), ElementsAre("COM port opened and configured successfully."));
-}
-
-TEST(SerialPortOpen, ExplainsWhyTheDeviceWouldNotOpen) {
+// The line is set up before the time-outs; a device that fails either is closed again.
+TEST(SerialPortOpen, ConfiguresTheLineOrClosesAndSaysWhy) {
     struct Case {
-        OpenResult result;
-        const char* firstLine;
-        const char* secondLine;
-    };
-    const Case kCases[] = {
-        {{kInvalidSerialHandle, 2, OpenFailure::NotFound},
-         "Failed to open COM9: Error 2",
-         "The specified port does not exist."},
-        {{kInvalidSerialHandle, 5, OpenFailure::AccessDenied},
-         "Failed to open COM9: Error 5",
-         "The port is already in use or access is denied."},
-        {{kInvalidSerialHandle, 31, OpenFailure::Other},
-         "Failed to open COM9: Error 31",
-         "An unexpected error occurred."},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.firstLine);
-        testsupport::LogCapture log;
-        FakePortRig rig;
-        rig.backend->opens.push_back(c.result);
-        EXPECT_FALSE(rig.port.Open("COM9", 38400));
-        EXPECT_FALSE(rig.port.IsOpen());
-        EXPECT_THAT(log.Messages(), ElementsAre(c.firstLine, c.secondLine));
-        EXPECT_THAT(rig.events, ElementsAre("open COM9"));
-    }
-}
-
-TEST(SerialPortOpen, ClosesTheDeviceWhenSetupFails) {
-    struct Case {
+        std::optional<OpenResult> open;  // none: the device opens
         LineSetup line;
         bool timeoutsAccepted;
-        const char* message;
-        std::vector<std::string> events;
+        Lines events;
+        Lines log;
     };
+    const Lines kSetUp = {"open COM3", "line 7 19200", "timeouts 7 50"};
+    // clang-format off
     const Case kCases[] = {
-        {LineSetup::GetStateFailed, true, "GetCommState failed.", {"open COM3", "line 7 115200", "close 7"}},
-        {LineSetup::SetStateFailed, true, "SetCommState failed.", {"open COM3", "line 7 115200", "close 7"}},
-        {LineSetup::Applied,
-         false,
-         "SetCommTimeouts failed.",
-         {"open COM3", "line 7 115200", "timeouts 7 50", "close 7"}},
+        {{}, LineSetup::Applied, true, kSetUp, {"COM port opened and configured successfully."}},
+        {kNotFound, LineSetup::Applied, true, {"open COM3"},
+         {"Failed to open COM3: Error 2", "The specified port does not exist."}},
+        {{}, LineSetup::GetStateFailed, true, {"open COM3", "line 7 19200", "close 7"}, {"GetCommState failed."}},
+        {{}, LineSetup::SetStateFailed, true, {"open COM3", "line 7 19200", "close 7"}, {"SetCommState failed."}},
+        {{}, LineSetup::Applied, false, {"open COM3", "line 7 19200", "timeouts 7 50", "close 7"},
+         {"SetCommTimeouts failed."}},
     };
+    // clang-format on
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.log.front());
         testsupport::LogCapture log;
         FakePortRig rig;
+        if (c.open) rig.backend->opens.push_back(*c.open);
         rig.backend->lineSetup = c.line;
         rig.backend->timeoutsAccepted = c.timeoutsAccepted;
-        EXPECT_FALSE(rig.port.Open("COM3", 115200));
-        EXPECT_FALSE(rig.port.IsOpen());
+        const bool opened = c.events == kSetUp;
+        EXPECT_EQ(rig.port.Open("COM3", 19200), opened);
+        EXPECT_EQ(rig.port.IsOpen(), opened);
         EXPECT_EQ(rig.events, c.events);
-        EXPECT_THAT(log.Messages(), ElementsAre(c.message));
+        EXPECT_EQ(log.Messages(), c.log);
     }
 }
 
-TEST(SerialPortOpen, ReleasesAPortThatIsStillOpen) {
+// A second open must not leak the first handle, whose exclusive hold would fail every later open.
+TEST(SerialPortOpen, ReleasesAnOpenPortAndClosesOnlyOnce) {
     testsupport::LogCapture log;
     FakePortRig rig;
     ASSERT_TRUE(rig.port.Open("COM3", 19200));
     ASSERT_TRUE(rig.port.Open("COM4", 38400));
-    EXPECT_THAT(rig.events, ElementsAre("open COM3", "line 7 19200", "timeouts 7 50", "purge 7", "close 7",
-                                        "open COM4", "line 8 38400", "timeouts 8 50"));
-    EXPECT_EQ(rig.port.PortName(), "COM4");
-    EXPECT_EQ(rig.port.BaudRate(), 38400u);
-}
-
-TEST(SerialPortClose, ClosesOnceAndShutdownOfAClosedPortIsSilent) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    rig.events.clear();
     rig.port.Close();
     rig.port.Close();
-    EXPECT_THAT(rig.events, ElementsAre("purge 7", "close 7"));
-    EXPECT_THAT(log.Messages(), ElementsAre("COM port closed"));
-    log.Clear();
     rig.port.Shutdown();
-    EXPECT_THAT(log.Messages(), IsEmpty());
-    EXPECT_THAT(rig.events, ElementsAre("purge 7", "close 7"));
+    EXPECT_THAT(rig.events, ElementsAre("open COM3", "line 7 19200", "timeouts 7 50", "purge 7", "close 7",
+                                        "open COM4", "line 8 38400", "timeouts 8 50", "purge 8", "close 8"));
+    const Lines lines = log.Messages();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "COM port closed"), 2);
 }
 
-TEST(SerialPortWrite, RefusesWithoutPortOrDataAndLeavesThePortAlone) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    const uint8_t request[] = {0x01, 0x02};
-    EXPECT_FALSE(rig.port.Write(nullptr, 0));
-    EXPECT_THAT(log.Messages(), ElementsAre("COM port not open"));
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    rig.events.clear();
-    log.Clear();
-    EXPECT_FALSE(rig.port.Write(request, 0));
-    EXPECT_FALSE(rig.port.Write(nullptr, 2));
-    EXPECT_THAT(log.Messages(), ElementsAre("Write called with no data", "Write called with no data"));
-    EXPECT_THAT(rig.events, IsEmpty());
-}
-
-TEST(SerialPortWrite, RecoversFromEachKindOfFailureByReopening) {
+// Only a write the device finished whole is reported done; a failing line is reopened, a device that
+// failed a write it had taken keeps its port.
+TEST(SerialPortWrite, OnlyAWholeWriteIsDoneAndAFailedOneReopensThePort) {
+    enum class Then { Done, KeepsPort, Reopens, ReopenFails };
     struct Case {
         const char* what;
         WriteResult result;
+        Then then;
         std::string firstLine;
     };
     const Case kCases[] = {
-        {"partial", Outcome(WriteResult::Kind::Completed, 5), "Partial write. Expected 11 bytes, wrote 5"},
+        {"whole", Outcome(WriteResult::Kind::Completed, 11), Then::Done, ""},
+        {"partial", Outcome(WriteResult::Kind::Completed, 5), Then::Reopens,
+         "Partial write. Expected 11 bytes, wrote 5"},
         {"refused", Outcome(WriteResult::Kind::Failed, 0, 22, "The device does not recognize the command."),
-         "Write failed. Error 22: The device does not recognize the command."},
-        {"stalled", Outcome(WriteResult::Kind::TimedOut, 3, kWaitTimedOut),
+         Then::Reopens, "Write failed. Error 22: The device does not recognize the command."},
+        {"stalled", Outcome(WriteResult::Kind::TimedOut, 3, kWaitTimedOut), Then::Reopens,
          "Write timeout or wait failed (code 258). Attempting port reopen."},
+        {"failed after pending",
+         Outcome(WriteResult::Kind::FailedAfterPending, 0, 1167, "The device is not connected."),
+         Then::KeepsPort, "Write failed after pending. Error 1167: The device is not connected."},
+        {"unplugged", Outcome(WriteResult::Kind::Failed, 0, 1167, "The device is not connected."),
+         Then::ReopenFails, "Write failed. Error 1167: The device is not connected."},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -154,63 +113,35 @@ TEST(SerialPortWrite, RecoversFromEachKindOfFailureByReopening) {
         rig.events.clear();
         log.Clear();
         rig.backend->writes.push_back(c.result);
+        if (c.then == Then::ReopenFails) rig.backend->opens.push_back(kNotFound);
         const uint8_t request[11] = {};
-        EXPECT_FALSE(rig.port.Write(request, sizeof request));
-        EXPECT_TRUE(rig.port.IsOpen());
-        EXPECT_THAT(log.Messages(), ElementsAre(c.firstLine, "Reopen COM Port COM3 19200", "COM port closed",
-                                                "COM port opened and configured successfully."));
-        EXPECT_THAT(rig.events, ElementsAre("write 7 11 wait 200", "purge 7", "close 7", "pause 100",
-                                            "open COM3", "line 8 19200", "timeouts 8 50"));
+        EXPECT_EQ(rig.port.Write(request, sizeof request), c.then == Then::Done);
+        EXPECT_EQ(rig.port.IsOpen(), c.then != Then::ReopenFails);
+
+        Lines events = {"write 7 11 wait 200"};
+        Lines lines;
+        if (c.then != Then::Done) lines.push_back(c.firstLine);
+        if (c.then == Then::Reopens || c.then == Then::ReopenFails) {
+            events.insert(events.end(), {"purge 7", "close 7", "pause 100", "open COM3"});
+            lines.insert(lines.end(), {"Reopen COM Port COM3 19200", "COM port closed"});
+        }
+        if (c.then == Then::Reopens) {
+            events.insert(events.end(), {"line 8 19200", "timeouts 8 50"});
+            lines.push_back("COM port opened and configured successfully.");
+        }
+        if (c.then == Then::ReopenFails) {
+            lines.insert(lines.end(), {"Failed to open COM3: Error 2", "The specified port does not exist."});
+            EXPECT_FALSE(rig.port.Write(request, sizeof request));
+            lines.push_back("COM port not open");
+        }
+        EXPECT_EQ(rig.events, events);
+        EXPECT_EQ(log.Messages(), lines);
     }
 }
 
-TEST(SerialPortWrite, FailureAfterPendingKeepsThePort) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    rig.events.clear();
-    log.Clear();
-    rig.backend->writes.push_back(
-        Outcome(WriteResult::Kind::FailedAfterPending, 0, 1167, "The device is not connected."));
-    const uint8_t request[3] = {};
-    EXPECT_FALSE(rig.port.Write(request, sizeof request));
-    EXPECT_TRUE(rig.port.IsOpen());
-    EXPECT_THAT(log.Messages(),
-                ElementsAre("Write failed after pending. Error 1167: The device is not connected."));
-    EXPECT_THAT(rig.events, ElementsAre("write 7 3 wait 200"));
-}
-
-TEST(SerialPortWrite, FailedReopenLeavesThePortClosed) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    rig.backend->writes.push_back(
-        Outcome(WriteResult::Kind::Failed, 0, 1167, "The device is not connected."));
-    rig.backend->opens.push_back(OpenResult{kInvalidSerialHandle, 2, OpenFailure::NotFound});
-    const uint8_t request[3] = {};
-    EXPECT_FALSE(rig.port.Write(request, sizeof request));
-    EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_FALSE(rig.port.Write(request, sizeof request));
-    EXPECT_THAT(log.Messages(),
-                ElementsAre("Write failed. Error 1167: The device is not connected.",
-                            "Reopen COM Port COM3 19200", "COM port closed", "Failed to open COM3: Error 2",
-                            "The specified port does not exist.", "COM port not open"));
-}
-
-TEST(SerialPortRead, RefusesAClosedPortOrCrossedLengths) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    EXPECT_THAT(rig.port.Read(11, 8, 0x86, 500), IsEmpty());
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    EXPECT_THAT(rig.port.Read(3, 5, 0x81, 500), IsEmpty());
-    EXPECT_THAT(log.Messages(), ElementsAre("Invalid COM handle or lengths"));
-    EXPECT_EQ(rig.backend->underlyingReads, 0);
-}
-
 // Each scripted read stands for one ReadFile under the read time-outs: it returns when the room is full,
-// an interval after its latest byte, or empty after the total time-out.
+// an interval after its latest byte, or empty after the total time-out. Nothing read is dropped, and
+// nothing is taken for an answer that did not arrive.
 TEST(SerialPortRead, EndsAsTheDriversExpect) {
     const std::vector<uint8_t> fjFull = {0xAA, 0x01, 0x02, 0x86, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A};
     const std::vector<uint8_t> fjShort = {0xAA, 0x01, 0x02, 0x86, 0x04, 0x05, 0x06, 0x07};
@@ -249,6 +180,10 @@ TEST(SerialPortRead, EndsAsTheDriversExpect) {
          {{20, {0x52, 0x01}}, {50, {0x00, 0x81, 0x7F}}}, {0x52, 0x01, 0x00, 0x81, 0x7F}, 2, 70},
         {"an answer that keeps coming ends at the total time-out", ev48,
          std::vector<ScriptedRead>(20, ScriptedRead{60, {0x11, 0x22}}), seventeenPairs, 17, 1020},
+        {"silence ends after the read time-out and a short sleep", fj, {}, {}, 1, 505},
+        {"a failed read keeps what arrived", fj,
+         {{52, {0xAA, 0x01, 0x02, 0x03}}, {20, {0x0F, 0xF0}, false}}, {0xAA, 0x01, 0x02, 0x03, 0x0F, 0xF0}, 2, 72},
+        {"a failed read with nothing is nothing", fj, {{0, {}, false}}, {}, 1, 0},
     };
     // clang-format on
     for (const auto& c : kCases) {
@@ -256,6 +191,7 @@ TEST(SerialPortRead, EndsAsTheDriversExpect) {
         testsupport::LogCapture log;
         FakePortRig rig;
         ASSERT_TRUE(rig.port.Open("COM3", 19200));
+        log.Clear();
         rig.clock.now = c.startTick;
         rig.backend->reads.assign(c.script.begin(), c.script.end());
         const auto answer =
@@ -263,49 +199,9 @@ TEST(SerialPortRead, EndsAsTheDriversExpect) {
         EXPECT_EQ(answer, c.expected);
         EXPECT_EQ(rig.backend->underlyingReads, c.underlyingReads);
         EXPECT_EQ(static_cast<uint32_t>(rig.clock.now - c.startTick), c.endsAtMs);
+        const bool failed = !c.script.empty() && !c.script.back().ok;
+        EXPECT_EQ(log.Contains("ReadFile failed"), failed);
+        EXPECT_EQ(log.Messages().back(),
+                  c.expected.empty() ? "No data received before timeout" : FormatFrame("RX", c.expected));
     }
-}
-
-TEST(SerialPortRead, SilenceEndsAfterTheTimeoutWithNothing) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    EXPECT_THAT(rig.port.Read(11, 8, 0x86, 500), IsEmpty());
-    // One empty read of the whole time-out, then the short sleep of the loop.
-    EXPECT_EQ(rig.clock.now, 505u);
-    EXPECT_EQ(rig.backend->underlyingReads, 1);
-    EXPECT_THAT(log.Messages(), ElementsAre("No data received before timeout"));
-}
-
-TEST(SerialPortRead, UsesTheReadTimeoutsAndLogsTheAnswer) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 38400));
-    log.Clear();
-    rig.backend->reads.push_back(ScriptedRead{5, {0xAA, 0x08, 0x86}});
-    EXPECT_THAT(rig.port.Read(3, 3, 0x81, 500), ElementsAre(0xAA, 0x08, 0x86));
-    EXPECT_EQ(rig.backend->timeouts, ReadTimeouts(500));
-    EXPECT_THAT(log.Messages(), ElementsAre("[RX] 0xAA 0x08 0x86"));
-}
-
-TEST(SerialPortRead, AFailedReadKeepsWhatArrived) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    rig.backend->reads.push_back(ScriptedRead{52, {0xAA, 0x01, 0x02, 0x03}});
-    rig.backend->reads.push_back(ScriptedRead{20, {0x0F, 0xF0}, false});
-    EXPECT_THAT(rig.port.Read(11, 8, 0x86, 500), ElementsAre(0xAA, 0x01, 0x02, 0x03, 0x0F, 0xF0));
-    EXPECT_THAT(log.Messages(), ElementsAre("ReadFile failed", "[RX] 0xAA 0x01 0x02 0x03 0x0F 0xF0"));
-}
-
-TEST(SerialPortRead, AFailedReadWithNothingReportsTheTimeoutLine) {
-    testsupport::LogCapture log;
-    FakePortRig rig;
-    ASSERT_TRUE(rig.port.Open("COM3", 19200));
-    log.Clear();
-    rig.backend->reads.push_back(ScriptedRead{0, {}, false});
-    EXPECT_THAT(rig.port.Read(11, 8, 0x86, 500), IsEmpty());
-    EXPECT_THAT(log.Messages(), ElementsAre("ReadFile failed", "No data received before timeout"));
 }

@@ -1,7 +1,6 @@
 #!/bin/sh
 # Runs serial_com_tests under Wine against a pseudo-terminal mapped as COM5 in the test prefix, with
-# pty_far_end.py answering on the other side. COM6 and COM8 are mapped onto a plain file and a folder
-# for the open-failure texts.
+# pty_far_end.py answering on the other side.
 #   wine_com_test.sh <wine-run.sh> <wine prefix> <serial_com_tests.exe>
 set -eu
 WINE_RUN=$1
@@ -14,11 +13,9 @@ FAR_END_PID=
 cleanup() {
     set +e
     [ -n "$FAR_END_PID" ] && kill "$FAR_END_PID" 2>/dev/null
-    for com in com5 com6 com8; do
-        case $(readlink "$PREFIX/dosdevices/$com" 2>/dev/null) in
-            /dev/pts/*|"$WORK"*) rm -f "$PREFIX/dosdevices/$com" ;;
-        esac
-    done
+    case $(readlink "$PREFIX/dosdevices/com5" 2>/dev/null) in
+        /dev/pts/*) rm -f "$PREFIX/dosdevices/com5" ;;
+    esac
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -38,14 +35,9 @@ if [ ! -f "$PREFIX/system.reg" ]; then
     "$WINE_RUN" cmd /c exit 0 >/dev/null 2>&1 || true
 fi
 ln -sfn "$(cat "$WORK/far-end")" "$PREFIX/dosdevices/com5"
-: > "$WORK/plain-file"
-ln -sfn "$WORK/plain-file" "$PREFIX/dosdevices/com6"
-mkdir "$WORK/folder"
-ln -sfn "$WORK/folder" "$PREFIX/dosdevices/com8"
 
 # The SERIALCOMM key is volatile: it lives only as long as the wine server does, so the value goes in
 # from the same Wine session that runs the tests.
 WIN_EXE="Z:$(printf '%s' "$EXE" | tr / '\\')"
 export VANTREL_TEST_COM_PORT=COM5 VANTREL_TEST_COM_NAME="Serial4 (COM5)"
-export VANTREL_TEST_FILE_PORT=COM6 VANTREL_TEST_DENIED_PORT=COM8
 "$WINE_RUN" cmd /c "reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\Serial4 /t REG_SZ /d COM5 /f >nul && $WIN_EXE --gtest_brief=0"

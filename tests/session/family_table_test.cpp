@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "ev48400c/message_store.h"
@@ -24,14 +22,8 @@ TEST_P(FamilyTable, DriverNameAndEventCodeLeadBackToTheFamily) {
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->GetName(), ops.name);
     EXPECT_EQ(driver->GetBaudRate(), ops.baudRate);
-    EXPECT_NE(ops.makeDriver(), driver) << "a fresh driver for every operation";
     EXPECT_EQ(session::FamilyFromName(text::AsciiLower(ops.name)), ops.family);
-    std::string upper = ops.name;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(session::FamilyFromName(upper), ops.family);
     EXPECT_EQ(session::FamilyOfEventCode(ops.eventCode), ops.family);
-    EXPECT_EQ(&session::Ops(ops.family), &ops);
-    EXPECT_EQ(session::ProbeOrder(std::vector<Family>{ops.family}), std::vector<Family>{ops.family});
     session::Settings onlyThis{false, false, false, false, false};
     onlyThis.*(ops.probeSetting) = true;
     EXPECT_EQ(session::ProbeOrder(onlyThis), std::vector<Family>{ops.family});
@@ -39,32 +31,24 @@ TEST_P(FamilyTable, DriverNameAndEventCodeLeadBackToTheFamily) {
 
 VANTREL_INSTANTIATE_OVER_FAMILIES(FamilyTable);
 
-TEST(FamilyTableLookups, UnknownNamesAndCodesFindNoFamily) {
+TEST(FamilyTableLookups, UnknownNamesAndCodesFindNoFamilyAndTheProbeKeepsTheTablesOrder) {
     for (const char* name : {"", "EV48400C", "FJ ", "Tercel2"})
         EXPECT_EQ(session::FamilyFromName(name), std::nullopt) << name;
     EXPECT_EQ(session::FamilyOfEventCode(0), Family::None);
     EXPECT_EQ(session::FamilyOfEventCode(0x800A), Family::None);
-    // The probe's order is the table's, whatever order the families were chosen in.
     EXPECT_EQ(session::ProbeOrder(std::vector<Family>{Family::Tercel, Family::FJ}),
               (std::vector<Family>{Family::FJ, Family::Tercel}));
     EXPECT_EQ(session::ProbeOrder(std::vector<Family>{}).size(), session::Families().size());
 }
 
-TEST(FamilyTableLookups, NoFamilyDoesNothingAndSaysSo) {
+TEST(FamilyTableLookups, NoFamilyReadsAndWritesNothing) {
     const session::FamilyOps& none = session::Ops(Family::None);
-    EXPECT_EQ(session::Find(Family::None), nullptr);
     EXPECT_EQ(none.makeDriver(), nullptr);
     testsupport::LogCapture log;
     EXPECT_FALSE(none.readAll());
     none.writeChanges();
     EXPECT_TRUE(log.Contains("ERROR: Unknown Controller"));
-    EXPECT_FALSE(none.afterEdit(L"key"));
-    none.resetState();
-    for (const auto& tab : none.layout()) EXPECT_TRUE(tab.sections.empty());
-    EXPECT_TRUE(none.faultRows({}).current.columns.empty());
-    EXPECT_EQ(none.raw.parseTx("2B 05").result, "Invalid Frame");
     EXPECT_EQ(none.raw.transmit("2B 05"), std::nullopt);
-    EXPECT_TRUE(none.banner().statusText.empty());
     EXPECT_EQ(none.dataFile, nullptr);
 }
 

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "app/app_ids.h"
 #include "app/app_state.h"
+#include "app/cards/comm_port_select_card.h"
 #include "app/main_window.h"
 #include "core/log.h"
 #include "core/text.h"
@@ -43,6 +47,27 @@ void GuiHarness::Start() {
     Pump();
 }
 
+bool GuiHarness::StartAndConnect(const std::string& settings, const std::string& port) {
+    WriteSettingsFile(settings);
+    Start();
+    Click(app::kIdAgree);
+    if (!port.empty()) {
+        HWND list = Control(app::kIdPortList);
+        const std::wstring suffix = L"(" + text::Utf8ToWide(port) + L")";
+        const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        int found = -1;
+        for (int i = 0; i < count && found < 0; ++i) {
+            wchar_t item[256] = {};
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+            if (std::wstring(item).ends_with(suffix)) found = i;
+        }
+        if (found < 0) return false;
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    }
+    Click(app::kIdConnect);
+    return true;
+}
+
 void GuiHarness::Finish() {
     if (!application_) return;
     application_->Shutdown();
@@ -78,11 +103,6 @@ void GuiHarness::ClickNavigation(const std::string& label) {
     ADD_FAILURE() << "no navigation entry " << label;
 }
 
-void GuiHarness::Post(UINT message, WPARAM wParam, LPARAM lParam) {
-    PostMessageW(Window(), message, wParam, lParam);
-    Pump();
-}
-
 HWND GuiHarness::Window() const {
     return application_ && application_->Window() ? application_->Window()->Handle() : nullptr;
 }
@@ -93,10 +113,6 @@ bool GuiHarness::WindowIsOpen() const {
 
 app::Dashboard& GuiHarness::Dashboard() const {
     return *application_->GetDashboard();
-}
-
-std::wstring GuiHarness::Title() const {
-    return WindowText(Window());
 }
 
 std::vector<std::string> GuiHarness::NavLabels() const {
@@ -125,36 +141,13 @@ bool GuiHarness::IsChecked(int id) const {
     return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-bool GuiHarness::IsEnabled(int id) const {
-    return IsWindowEnabled(Control(id)) != FALSE;
-}
-
-RECT GuiHarness::ControlRect(int id) const {
-    RECT rect{};
-    GetWindowRect(Control(id), &rect);
-    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::wstring GuiHarness::RichText() const {
-    for (HWND child = GetWindow(Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[64] = {};
-        GetClassNameW(child, className, 64);
-        if (_wcsicmp(className, L"RICHEDIT50W") == 0) return WindowText(child);
-    }
-    return {};
-}
-
 std::string GuiHarness::SettingsFileText() const {
     return ReadFileBytes(folder_ / "Vantrel-Settings.ini");
 }
 
-bool GuiHarness::SettingsFileExists() const {
-    return std::filesystem::exists(folder_ / "Vantrel-Settings.ini");
-}
-
-std::string GuiHarness::LogFileText() const {
-    return ReadFileBytes(folder_ / "Vantrel.log");
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 std::vector<std::vector<std::wstring>> ListViewRows(HWND listView) {

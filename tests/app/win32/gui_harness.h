@@ -1,6 +1,6 @@
 // Opens the real main window in the test's own process and drives it the way a user's clicks would:
-// button clicks, navigation clicks, posted events, double clicks on list views. Message boxes and
-// pauses are answered at once by a FakePrompter; files go to a fresh folder.
+// button clicks, navigation clicks, double clicks on list views. Message boxes and pauses are answered
+// at once by a FakePrompter; files go to a fresh folder.
 //
 //   GuiHarness gui;
 //   gui.WriteSettingsFile("[Probe]\nRXTX=true\n");
@@ -32,6 +32,9 @@ public:
     void WriteSettingsFile(const std::string& text);
     // The program's start-up and its main window on the agreement page, shown and painted.
     void Start();
+    // Started with these settings, agreed, the port picked in the list (unless empty: the page's own
+    // choice) and Connect clicked. False when the port is not listed.
+    bool StartAndConnect(const std::string& settings, const std::string& port);
     // The program's exit step, after closing the window if it is still open.
     void Finish();
 
@@ -41,12 +44,10 @@ public:
     void Click(int id);
     // A left click in the middle of the navigation entry with this label, then Pump.
     void ClickNavigation(const std::string& label);
-    void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
     HWND Window() const;
     bool WindowIsOpen() const;
     app::Dashboard& Dashboard() const;
-    std::wstring Title() const;
     std::vector<std::string> NavLabels() const;
     std::wstring StatusText1() const;
     std::wstring StatusText2() const;
@@ -55,16 +56,8 @@ public:
     HWND Control(int id) const;
     std::wstring ControlText(int id) const;
     bool IsChecked(int id) const;
-    bool IsEnabled(int id) const;
-    // Where the control sits, in the main window's client coordinates.
-    RECT ControlRect(int id) const;
-    // The plain text of the first rich text box of the page.
-    std::wstring RichText() const;
 
     std::string SettingsFileText() const;
-    bool SettingsFileExists() const;
-    std::string LogFileText() const;
-
     FakePrompter& Prompter() { return prompter_; }
     const TempDir& Folder() const { return folder_; }
 
@@ -74,6 +67,8 @@ private:
     std::unique_ptr<app::Application> application_;
 };
 
+// The value of an environment variable the test script sets; empty when unset.
+std::string Variable(const char* name);
 // Every row of a report-style list view, one text per column.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND listView);
 // A double click on a cell of a report-style list view, as the mouse would send it.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,23 +54,19 @@ protected:
     testsupport::TempDir dir_;
 };
 
-struct WriteCase {
-    const char* family;
-    const char* change;
-};
-const WriteCase kWrites[] = {
+// A family and a change its simulator takes.
+const std::pair<const char*, const char*> kWrites[] = {
     {"FJ", "0D:1F=5000"}, {"EV48-400-C", "BKD_MaxSpeed=1800"}, {"Tercel", "2878=6000"}};
 
 // The controller stores the value and the line goes before its answer.
 TEST_F(CliLineFault, UnconfirmedWriteExitsWithStatusFour) {
-    for (const auto& c : kWrites) {
-        SCOPED_TRACE(c.family);
+    for (const auto& [family, change] : kWrites) {
+        SCOPED_TRACE(family);
         testsupport::TempDir folder;
-        testsupport::SimProcess sim(c.family, folder.Path(), {"--pull-on-write", "--pull-ms", "0"});
+        testsupport::SimProcess sim(family, folder.Path(), {"--pull-on-write", "--pull-ms", "0"});
         ASSERT_TRUE(sim.Ready());
         const CliRun run =
-            RunCommand({"set", "--port", sim.PortName(), "--family", c.family, c.change, "--write"});
-        std::printf("%s: exit %d, %s", c.family, run.status, run.err.c_str());
+            RunCommand({"set", "--port", sim.PortName(), "--family", family, change, "--write"});
         EXPECT_EQ(run.status, cli::kExitNotConfirmed) << run.err;
     }
 }
@@ -92,21 +87,18 @@ TEST_F(CliLineFault, ThousandReconnectsKeepMemoryFlat) {
     const size_t warm = HeapInUse();
     reconnect(900);
     const size_t after = HeapInUse();
-    std::printf("heap in use after 100 reconnects: %zu bytes, after 1000: %zu bytes\n", warm, after);
     EXPECT_LT(after, warm + 64 * 1024);
 }
 
 TEST_F(CliLineFault, ReadAndBackupLeakNothing) {
-    for (const auto& c : kWrites) {
-        SCOPED_TRACE(c.family);
+    for (const auto& [family, change] : kWrites) {
+        SCOPED_TRACE(family);
         testsupport::TempDir folder;
-        testsupport::SimProcess sim(c.family, folder.Path());
+        testsupport::SimProcess sim(family, folder.Path());
         ASSERT_TRUE(sim.Ready());
-        EXPECT_EQ(RunCommand({"read", "--port", sim.PortName(), "--family", c.family}).status, 0);
-        const std::string backup = (folder.Path() / "backup.vtdata").string();
-        EXPECT_EQ(
-            RunCommand({"backup", "--port", sim.PortName(), "--family", c.family, "--out", backup}).status,
-            0);
+        const std::string port = sim.PortName(), backup = (folder / "b.vtdata").string();
+        EXPECT_EQ(RunCommand({"read", "--port", port, "--family", family}).status, 0);
+        EXPECT_EQ(RunCommand({"backup", "--port", port, "--family", family, "--out", backup}).status, 0);
     }
 #ifdef VANTREL_ASAN
     EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);

@@ -1,4 +1,5 @@
 #include "serial/posix/port_list_sysfs.h"
+#include "serial/posix/serial_backend_posix.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -56,6 +57,10 @@ TEST(SysfsPortList, ListsRealSerialDevicesInNumberOrder) {
     sys.Device("pci0/usb1/1-2", "usb", "USB Serial");
     sys.Device("pci0/usb1/1-2/1-2:1.0", "ch341");
     sys.Tty("ttyUSB2", sys.Device("pci0/usb1/1-2/1-2:1.0/ttyUSB2", "ch341-uart"));
+    // A CH340 cable without a product string is still named so that it is picked.
+    sys.Device("pci0/usb1/1-4", "usb");
+    sys.Device("pci0/usb1/1-4/1-4:1.0", "ch341");
+    sys.Tty("ttyUSB0", sys.Device("pci0/usb1/1-4/1-4:1.0/ttyUSB0", "ch341-uart"));
     sys.Device("pci0/usb1/1-3", "usb", "Tiny Controller");
     sys.Tty("ttyACM0", sys.Device("pci0/usb1/1-3/1-3:1.0", "cdc_acm"));
     sys.Tty("ttyS0", sys.Device("pnp0/00:01", "serial"), "4");
@@ -66,23 +71,14 @@ TEST(SysfsPortList, ListsRealSerialDevicesInNumberOrder) {
     EXPECT_THAT(posixserial::ListSysfsSerialPorts(temp.Path()),
                 ElementsAre(SerialPortInfo{"ttyACM0", "Tiny Controller (ttyACM0)"},
                             SerialPortInfo{"ttyS0", "Serial Port (ttyS0)"},
+                            SerialPortInfo{"ttyUSB0", "USB-SERIAL CH340 (ttyUSB0)"},
                             SerialPortInfo{"ttyUSB2", "USB Serial CH340 (ttyUSB2)"},
                             SerialPortInfo{"ttyUSB10", "FT232R USB UART (ttyUSB10)"}));
-}
-
-TEST(SysfsPortList, NamesACh340CableWithoutProductString) {
-    testsupport::TempDir temp;
-    FakeSysfs sys(temp.Path());
-    sys.Device("pci0/usb1/1-4", "usb");
-    sys.Device("pci0/usb1/1-4/1-4:1.0", "ch341");
-    sys.Tty("ttyUSB0", sys.Device("pci0/usb1/1-4/1-4:1.0/ttyUSB0", "ch341-uart"));
-    const auto ports = posixserial::ListSysfsSerialPorts(temp.Path());
-    ASSERT_EQ(ports.size(), 1u);
-    EXPECT_EQ(ports[0].name, "USB-SERIAL CH340 (ttyUSB0)");
-    EXPECT_EQ(AutoSelectPort(ports), 0);
-}
-
-TEST(SysfsPortList, MissingTreeGivesNoPorts) {
-    testsupport::TempDir temp;
     EXPECT_TRUE(posixserial::ListSysfsSerialPorts(temp.Path() / "nothing").empty());
+}
+
+// The port list gives bare names; the device is under /dev, not in the working folder.
+TEST(PosixSerialBackend, LooksUpBareNamesUnderDev) {
+    EXPECT_EQ(posixserial::DevicePath("ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(posixserial::DevicePath("/dev/pts/4"), "/dev/pts/4");
 }
