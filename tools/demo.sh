@@ -41,7 +41,7 @@ if [ -z "$SHOT" ]; then
     exit 0
 fi
 
-DRIVER=$BUILD/tests/app/vantrel_gui_driver.exe
+DRIVER=$BUILD/tools/gui_driver/vantrel_gui_driver.exe
 "$WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 "$WINE_RUN" cmd /c "$REG_ADD && $WIN_EXE" &
 APP_PID=$!

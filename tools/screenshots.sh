@@ -10,7 +10,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" = "--on-display" ]; then
     BUILD=$2 OUT=$3 WORK=$4
     WINE_RUN=$BUILD/wine-run.sh
-    DRIVER=$BUILD/tests/app/vantrel_gui_driver.exe
+    DRIVER=$BUILD/tools/gui_driver/vantrel_gui_driver.exe
     # There is no window manager on this display: Wine draws the window frames itself.
     "$WINE_RUN" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
     "$WINE_RUN" "$WORK/Vantrel.exe" &
@@ -73,7 +73,7 @@ BUILD=$(cd "${1:-$ROOT/build/windows}" && pwd)
 OUT=${2:-$ROOT/docs}
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
-for needed in "$BUILD/app/Vantrel.exe" "$BUILD/tests/app/vantrel_gui_driver.exe" "$BUILD/wine-run.sh"; do
+for needed in "$BUILD/app/Vantrel.exe" "$BUILD/tools/gui_driver/vantrel_gui_driver.exe" "$BUILD/wine-run.sh"; do
     [ -e "$needed" ] || { echo "missing $needed: build the Windows configuration first" >&2; exit 1; }
 done
 for tool in xvfb-run import; do
