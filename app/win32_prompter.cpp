@@ -90,6 +90,11 @@ bool Win32Prompter::Confirm(const std::wstring& text, const std::wstring& title)
     return MessageBoxW(MainWindowHandle(), text.c_str(), title.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
+bool Win32Prompter::AskYesNo(const std::wstring& text, const std::wstring& title) {
+    return MessageBoxW(MainWindowHandle(), text.c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 std::optional<std::filesystem::path> Win32Prompter::ChooseOpenFile(const FileDialogRequest& request) {
     return RunFileDialog(request, false);
 }

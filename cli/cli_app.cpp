@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/connection.h"
 #include "cli/output.h"
+#include "cli/tool_commands.h"
 #include "core/text.h"
 #include "session/family_table.h"
 
@@ -18,11 +19,15 @@ constexpr const char* kFamilyHelp =
     "controller family to try: FJ, EV48-400-C or Tercel, any case (repeatable; "
     "default: all three, in that order)";
 
+constexpr const char* kNoAutoBackupHelp =
+    "write without first saving the controller's values to <program folder>/<family>/backups";
+
 struct Arguments {
     std::string port;
     std::vector<std::string> familyNames;
     bool json = false;
     bool write = false;
+    bool noAutoBackup = false;
     bool force = false;
     std::string file;
     std::string customer;
@@ -94,6 +99,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     AddConnectOptions(load, arguments);
     load->add_option("--file", arguments.file, "backup or profile to apply")->required();
     load->add_flag("--write", arguments.write, "write the changes and read them back");
+    load->add_flag("--no-auto-backup", arguments.noAutoBackup, kNoAutoBackupHelp);
     load->add_flag("--json", arguments.json, "one JSON object");
 
     auto* set = program.add_subcommand("set", "change entries by key or label; writes only with --write");
@@ -101,12 +107,43 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     set->add_option("assignments", arguments.assignments, "NAME=VALUE, NAME being a key or a label")
         ->required();
     set->add_flag("--write", arguments.write, "write the changes and read them back");
+    set->add_flag("--no-auto-backup", arguments.noAutoBackup, kNoAutoBackupHelp);
     set->add_flag("--json", arguments.json, "one JSON object");
 
     auto* inspect =
         program.add_subcommand("inspect", "show what a backup or profile holds, without a controller");
     inspect->add_option("file", arguments.file, "backup or profile")->required();
     inspect->add_flag("--json", arguments.json, "one JSON object");
+
+    std::vector<std::string> diffFiles;
+    auto* diff = program.add_subcommand(
+        "diff", "compare two backups or profiles of one family, or the controller with one of them");
+    AddConnectOptions(diff, arguments);
+    diff->add_option("files", diffFiles, "FILE_A FILE_B, or one FILE to compare with the controller")
+        ->required()
+        ->expected(1, 2);
+    diff->add_flag("--json", arguments.json, "one JSON object");
+
+    ReportOptions reportOptions;
+    std::string against;
+    auto* report = program.add_subcommand("report", "write an HTML service report of the controller");
+    AddConnectOptions(report, arguments);
+    report->add_option("--out", arguments.file, "HTML file to write")->required();
+    report->add_option("--customer", reportOptions.customer, "customer name shown in the report");
+    report->add_option("--against", against, "backup whose values are shown beside the controller's");
+    report->add_flag("--force", reportOptions.force, "replace the file when it exists");
+
+    MonitorOptions monitorOptions;
+    std::string csv;
+    auto* monitor = program.add_subcommand("monitor", "poll the live values until --count polls or Ctrl-C");
+    AddConnectOptions(monitor, arguments);
+    monitor->add_option("--interval", monitorOptions.intervalMs, "milliseconds from one poll to the next")
+        ->capture_default_str()
+        ->check(CLI::Range(0u, 3600000u));
+    monitor->add_option("--count", monitorOptions.count, "stop after this many polls (default: at Ctrl-C)")
+        ->check(CLI::Range(1u, 1000000000u));
+    monitor->add_option("--csv", csv, "CSV file to write, one row per poll");
+    monitor->add_flag("--force", monitorOptions.force, "replace an existing CSV file");
 
     auto* raw = program.add_subcommand(
         "raw", "check, describe and optionally send one frame, as the raw frame page does");
@@ -150,15 +187,30 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (*backup)
             result = BackupCommand(connect, file, arguments.customer, arguments.force, io);
         else if (*load)
-            result = LoadCommand(connect, file, arguments.write, arguments.json, io);
+            result =
+                LoadCommand(connect, file, {arguments.write, !arguments.noAutoBackup}, arguments.json, io);
         else if (*set)
-            result = SetCommand(connect, arguments.assignments, arguments.write, arguments.json, io);
+            result = SetCommand(connect, arguments.assignments, {arguments.write, !arguments.noAutoBackup},
+                                arguments.json, io);
         else if (*raw)
             result = RawCommand(arguments.port,
                                 session::FamilyFromName(arguments.rawFamily).value_or(Family::None),
                                 arguments.fix, arguments.send, arguments.hex, io);
         else if (*inspect)
             result = InspectCommand(file, arguments.json, io);
+        else if (*diff) {
+            std::vector<std::filesystem::path> paths;
+            for (const auto& name : diffFiles) paths.push_back(text::PathFromUtf8(name));
+            result = DiffCommand(connect, diff->count("--port") > 0, paths, arguments.json, io);
+        } else if (*report) {
+            reportOptions.out = file;
+            if (!against.empty()) reportOptions.against = text::PathFromUtf8(against);
+            result = ReportCommand(connect, reportOptions, io);
+        } else if (*monitor) {
+            if (!csv.empty()) monitorOptions.csv = text::PathFromUtf8(csv);
+            monitorOptions.terminal = options.outputOnTerminal;
+            result = MonitorCommand(connect, monitorOptions, io);
+        }
     } catch (const std::exception& e) {
         result = Fail(io, kExitRefused, std::string("unexpected error: ") + e.what());
     }

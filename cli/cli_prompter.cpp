@@ -41,6 +41,11 @@ bool CliPrompter::Confirm(const std::wstring&, const std::wstring&) {
     return true;
 }
 
+// A question whose safe answer is No is one the command line leaves to an option of the command.
+bool CliPrompter::AskYesNo(const std::wstring&, const std::wstring&) {
+    return false;
+}
+
 std::optional<std::filesystem::path> CliPrompter::ChooseOpenFile(const FileDialogRequest&) {
     return openFile_;
 }

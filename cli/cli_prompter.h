@@ -22,6 +22,7 @@ public:
 
     void ShowMessage(const std::wstring& text, const std::wstring& title, MessageIcon icon) override;
     bool Confirm(const std::wstring& text, const std::wstring& title) override;
+    bool AskYesNo(const std::wstring& text, const std::wstring& title) override;
     std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest& request) override;
     void Pause(uint32_t milliseconds) override;

@@ -40,10 +40,16 @@ int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io);
 // Writes a new file, or replaces a regular file only with force.
 int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& file,
                   const std::string& customer, bool force, CommandIo& io);
-int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, bool write, bool json,
-                CommandIo& io);
-int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments, bool write,
-               bool json, CommandIo& io);
+// What set and load do with the changes: show them, or write them after saving a safety backup of the
+// controller's values (refused when that backup cannot be saved, unless it is turned off).
+struct WriteOptions {
+    bool write = false;
+    bool safetyBackup = true;
+};
+int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, const WriteOptions& write,
+                bool json, CommandIo& io);
+int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments,
+               const WriteOptions& write, bool json, CommandIo& io);
 // One typed frame of the family: checked and described, its checksum written in with fix, sent and
 // the answer described with send.
 int RawCommand(const std::string& portOption, Family family, bool fix, bool send,

@@ -16,6 +16,7 @@
 #include "session/family_table.h"
 #include "session/fault_rows.h"
 #include "session/read_values.h"
+#include "session/safety_backup.h"
 #include "session/tuning_actions.h"
 #include "session/tuning_edit.h"
 #include "session/tuning_rows.h"
@@ -83,23 +84,6 @@ std::string Names(const std::vector<std::string>& names) {
     std::string joined;
     for (const auto& name : names) joined += (joined.empty() ? "" : ", ") + name;
     return joined;
-}
-
-// Why a backup may not be written to the path: another file's contents are never replaced by
-// surprise, and a link, a pipe or a folder is no place for a backup.
-std::string ReplaceProblem(const std::filesystem::path& file, bool force) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(file, error);
-    if (std::filesystem::exists(status)) {
-        if (!std::filesystem::is_regular_file(status)) return "not a regular file: choose another name";
-        if (!force) return "the file exists: add --force to replace it";
-        if ((status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
-            return "the file is write-protected: choose another name";
-        return {};
-    }
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-    if (!std::filesystem::is_directory(folder, error)) return "its folder does not exist: create it first";
-    return {};
 }
 
 int ConnectFailed(CommandIo& io, const ConnectedSession& connection) {
@@ -177,20 +161,6 @@ void WriteChanges(const ConnectedSession& connection, const std::vector<Change>&
     WriteTable(Out(io), header, rows);
 }
 
-// The common end of set and load: show what changes, and write it only when asked.
-int FinishChanges(const ConnectedSession& connection, std::vector<Change> changes, bool write, bool json,
-                  CommandIo& io) {
-    int status = kExitSuccess;
-    const bool writing = write && !changes.empty();
-    if (writing) status = WriteAndReadBack(connection.Family(), changes, io);
-    WriteChanges(connection, changes, writing, json, io);
-    if (changes.empty())
-        Err(io) << "Nothing to change: the controller already holds these values\n";
-    else if (!write)
-        Err(io) << "Nothing was sent: add --write to write these values to the controller\n";
-    return status;
-}
-
 datafiles::DataFileContext ContextFor(Family family) {
     datafiles::DataFileContext context;
     context.part = session::Ops(family).dataFile;
@@ -198,6 +168,33 @@ datafiles::DataFileContext ContextFor(Family family) {
     context.executableDirectory =
         host::ExecutableDirectory().value_or(std::filesystem::current_path(ignored));
     return context;
+}
+
+// The common end of set and load: show what changes, and write it only when asked, after a safety
+// backup of the values the controller holds.
+int FinishChanges(const ConnectedSession& connection, std::vector<Change> changes, const WriteOptions& write,
+                  bool json, CommandIo& io) {
+    int status = kExitSuccess;
+    const bool writing = write.write && !changes.empty();
+    if (writing && write.safetyBackup) {
+        const session::SafetyBackup backup = session::SaveSafetyBackup(
+            connection.Family(), ContextFor(connection.Family()).executableDirectory);
+        if (!backup.Saved())
+            return Fail(io, kExitRefused,
+                        "no safety backup could be saved: " + backup.problem +
+                            ": nothing was written; add --no-auto-backup to write without one");
+        Err(io) << "Safety backup: " << text::PathToUtf8(backup.file) << '\n';
+    }
+    if (writing) {
+        if (!write.safetyBackup) Err(io) << "No safety backup saved (--no-auto-backup)\n";
+        status = WriteAndReadBack(connection.Family(), changes, io);
+    }
+    WriteChanges(connection, changes, writing, json, io);
+    if (changes.empty())
+        Err(io) << "Nothing to change: the controller already holds these values\n";
+    else if (!write.write)
+        Err(io) << "Nothing was sent: add --write to write these values to the controller\n";
+    return status;
 }
 
 Json FaultRowsJson(const session::FaultTable& table) {
@@ -332,6 +329,7 @@ int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
     if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
     const session::FaultRows faults =
         session::BuildFaultRows(connection.Family(), session::FjErrorCodeFileDescriber());
+    if (!faults.notice.empty()) Err(io) << Utf8(faults.notice) << '\n';
     if (json) {
         WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},
                             {"current", FaultRowsJson(faults.current)},
@@ -380,8 +378,8 @@ int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& fi
     return kExitSuccess;
 }
 
-int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, bool write, bool json,
-                CommandIo& io) {
+int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file, const WriteOptions& write,
+                bool json, CommandIo& io) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return Fail(io, kExitRefused, "cannot read " + text::PathToUtf8(file) + ": check the file name");
@@ -402,8 +400,8 @@ int LoadCommand(const ConnectOptions& connect, const std::filesystem::path& file
     return FinishChanges(connection, Differences(before, Snapshot(connection.Family())), write, json, io);
 }
 
-int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments, bool write,
-               bool json, CommandIo& io) {
+int SetCommand(const ConnectOptions& connect, const std::vector<std::string>& assignments,
+               const WriteOptions& write, bool json, CommandIo& io) {
     std::vector<std::pair<std::string, std::string>> edits;
     for (const auto& assignment : assignments) {
         const size_t equals = assignment.find('=');

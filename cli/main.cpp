@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     cli::CliOptions options;
     options.statusOnTerminal = cli::StandardErrorIsTerminal();
+    options.outputOnTerminal = cli::StandardOutputIsTerminal();
     const int status = cli::RunCli(args, std::cout, std::cerr, options);
     std::cout.flush();
     return status;

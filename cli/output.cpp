@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <system_error>
 
 #include "core/log.h"
 #include "core/text.h"
@@ -33,6 +34,21 @@ void WriteTable(std::ostream& out, const TableRow& header, const std::vector<Tab
     };
     write(header);
     for (const auto& row : rows) write(row);
+}
+
+std::string ReplaceProblem(const std::filesystem::path& file, bool force) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(file, error);
+    if (std::filesystem::exists(status)) {
+        if (!std::filesystem::is_regular_file(status)) return "not a regular file: choose another name";
+        if (!force) return "the file exists: add --force to replace it";
+        if ((status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
+            return "the file is write-protected: choose another name";
+        return {};
+    }
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    if (!std::filesystem::is_directory(folder, error)) return "its folder does not exist: create it first";
+    return {};
 }
 
 StatusLine::StatusLine(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {

@@ -1,6 +1,7 @@
 // How results and progress are written: tables for people, one status line on standard error.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -16,6 +17,11 @@ void WriteTable(std::ostream& out, const TableRow& header, const std::vector<Tab
 
 // Characters of UTF-8 text (lead bytes only).
 size_t DisplayWidth(std::string_view utf8);
+
+// Why a file the command writes (a backup, a report) may not be written to the path, or empty: another
+// file's contents are never replaced without force, and a link, a pipe or a folder is never written
+// through.
+std::string ReplaceProblem(const std::filesystem::path& file, bool force);
 
 // Hands the drivers' status texts to standard error while it lives: one line each, or on a terminal
 // one line drawn over and over, ended when the object goes.

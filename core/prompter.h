@@ -31,6 +31,11 @@ public:
     virtual void ShowMessage(const std::wstring& text, const std::wstring& title, MessageIcon icon) = 0;
     // OK/Cancel; true for OK.
     virtual bool Confirm(const std::wstring& text, const std::wstring& title) = 0;
+    // Yes/No with No the default answer, for a question whose safe answer is No; true for Yes. A
+    // prompter without a box of its own for it asks Confirm.
+    virtual bool AskYesNo(const std::wstring& text, const std::wstring& title) {
+        return Confirm(text, title);
+    }
     virtual std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest& request) = 0;
     virtual void Pause(uint32_t milliseconds) = 0;

@@ -52,6 +52,12 @@ std::string ProposedBackupName(const std::string& familyName, const host::LocalT
 // "20250708_140509"
 std::string TimeStamp(const host::LocalTime& when);
 
+// Writes a backup of the family's part (what its writeBackup wrote) to the file, without a dialog,
+// replacing the file whole or not at all. False, with the reason, when it was not written.
+bool WriteBackupFile(const DataFileContext& context, const std::filesystem::path& file,
+                     const host::LocalTime& when, const std::string& familyPart,
+                     std::string* reason = nullptr);
+
 // True when a backup was written.
 bool SaveBackup(const DataFileContext& context, const host::LocalTime& when);
 inline bool SaveBackup(const DataFileContext& context) {

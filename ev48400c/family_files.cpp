@@ -164,7 +164,7 @@ bool ImportProfile(const std::filesystem::path& file) {
         [](const ParamEntry& entry) { ApplyCrossGroupLimit(entry.key); },
         [&snapshot] { snapshot.Restore(); });
     if (outcome.Taken()) return true;
-    CurrentPrompter().ShowMessage(text::WidenByChar(ProfileRefusalText(text::PathToUtf8(file), outcome)),
+    CurrentPrompter().ShowMessage(text::Utf8ToWide(ProfileRefusalText(text::PathToUtf8(file), outcome)),
                                   L"Warning", MessageIcon::Warning);
     return false;
 }

@@ -2,6 +2,7 @@
 #include "core/param_registry.h"
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/ev48400c_driver.h"
+#include "ev48400c/frame_codec.h"
 #include "ev48400c/message_store.h"
 #include "ev48400c/raw_frame.h"
 #include "session/family_table.h"
@@ -80,6 +81,9 @@ const FamilyOps& Ev48400cOps() {
         &datafiles::kEv48400cDataFile,
         EV48400C::ResetFamily,
         Ev48400cBanner,
+        // A group publishes its entries when its frame is taken, from the controller or from a file.
+        [] {},
+        [] { EV48400C::EV48400C().ReadMessage(EV48400C::kCycleResponseId); },
     };
     return ops;
 }

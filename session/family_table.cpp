@@ -51,6 +51,8 @@ const FamilyOps& NoFamilyOps() {
         nullptr,
         [] {},
         [] { return ControllerBanner{}; },
+        [] {},
+        nullptr,
     };
     return ops;
 }

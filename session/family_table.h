@@ -67,6 +67,13 @@ struct FamilyOps {
     // Puts every value the family keeps for the whole process back to "nothing read".
     void (*resetState)();
     ControllerBanner (*banner)();
+    // Publishes the family's entry lists without a controller, over the values the model holds, so
+    // that a data file taken into a model reset to "nothing read" can be shown. Lists already there
+    // stay as they are.
+    void (*publishEntries)();
+    // Asks the controller for the live values of the Stats tab again; after forgetReads the read
+    // marks say which answered. None for a family whose controllers report no live values.
+    void (*readLive)();
 };
 
 // The families in the order a probe tries them: FJ, EV48-400-C, Tercel.

@@ -25,14 +25,16 @@ struct FaultRows {
     FaultTable current;
     FaultTable historical;
     std::vector<std::wstring> legend;  // what the fault levels mean, one line each; empty when none
+    // What keeps the descriptions from being shown, with what to do, on one line; empty when nothing does.
+    std::wstring notice;
 };
 
 // The description of an FJ fault code (the error-code file's first text column); empty when unknown.
 using FaultDescriber = std::function<std::string(int32_t code)>;
 
 // EV48-400-C: the fault-list entries whose value is exactly "1". FJ: the records whose level is not 0,
-// numbered by their table position, with the legend of its levels. Tercel: its columns and no rows.
-// None: no columns.
+// numbered by their table position, with the legend of its levels, and a notice while the maker's
+// error-code file is not beside the program. Tercel: its columns and no rows. None: no columns.
 FaultRows BuildFaultRows(Family family, const FaultDescriber& describe);
 
 // Descriptions from the FJ error-code file beside the program.

@@ -1,4 +1,7 @@
 // The FJ entry of the family table.
+#include <filesystem>
+#include <system_error>
+
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "fj/fault_records.h"
@@ -33,7 +36,22 @@ FaultRows FjFaultRows(const FaultDescriber& describe) {
                                         Number(r.level), Number(r.times), Number(r.data),
                                         description(r.code)});
     rows.legend = FjFaultLegendLines();
+    // No code table is known but the maker's: without its file every description stays empty.
+    const std::filesystem::path file = FJ::FJController().ErrorCodeFile();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        rows.notice = L"No fault descriptions: put the maker's fj-errors.csv at " +
+                      text::Utf8ToWide(text::PathToUtf8(file));
     return rows;
+}
+
+// The controller and battery real-time lists, one address at a time.
+void ReadFjLiveValues() {
+    FJ::FJController driver;
+    for (const auto name : {FJ::kControllerRealTimeList, FJ::kBatteryRealTimeList})
+        for (const ParamEntry& entry : FJ::List(name))
+            if (const auto address = FJ::TryParseId(entry.key))
+                driver.ReadParameter(address->group, address->index);
 }
 
 }  // namespace
@@ -65,6 +83,10 @@ const FamilyOps& FjOps() {
         [] {
             return ControllerBanner{L"FJ Controller", 211};
         },
+        [] {
+            if (FJ::List(FJ::kSpeedTuningList).empty()) FJ::BuildEntryLists();
+        },
+        ReadFjLiveValues,
     };
     return ops;
 }

@@ -8,6 +8,7 @@
 #include "serial/serial_port.h"
 #include "session/family_table.h"
 #include "session/read_values.h"
+#include "session/safety_backup.h"
 #include "session/session.h"
 
 namespace session {
@@ -110,6 +111,7 @@ ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vect
     session.port = port;
     session.controllerName = result.controllerName;
     LastRead().Take(result.family);
+    KeepControllerValues(result.family);
     SetStatus("Detected Controller: " + result.controllerName);
     return result;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/family.h"
@@ -20,7 +21,15 @@ public:
     void Take(Family family);
     // After a write: the keys the controller confirmed hold what was written.
     void TakeConfirmed(Family family, const std::vector<std::wstring>& keys);
-    void Clear() { values_.clear(); }
+    void Clear() {
+        values_.clear();
+        backupPart_.reset();
+    }
+    // The family's part of a backup file, written while the model held exactly the controller's
+    // values: after a read, or after a write the controller confirmed whole. None before, and after a
+    // write it did not confirm whole (what it holds then is not known).
+    void KeepBackupPart(std::optional<std::string> part) { backupPart_ = std::move(part); }
+    const std::optional<std::string>& BackupPart() const { return backupPart_; }
 
     // The text last read for the key; none when the controller never gave it in this connection.
     std::optional<std::wstring> Of(const std::wstring& key) const;
@@ -32,6 +41,7 @@ public:
 
 private:
     std::map<std::wstring, std::wstring> values_;
+    std::optional<std::string> backupPart_;
 };
 
 // The connection's values, emptied whenever the families are reset.

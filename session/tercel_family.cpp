@@ -1,10 +1,15 @@
 // The Tercel entry of the family table.
 #include "core/param_registry.h"
 #include "session/family_table.h"
+#include "tercel/config.h"
+#include "tercel/drive_info.h"
 #include "tercel/family_state.h"
+#include "tercel/motor.h"
 #include "tercel/raw_frame.h"
 #include "tercel/register_entries.h"
+#include "tercel/speed_control.h"
 #include "tercel/tercel_controller.h"
+#include "tercel/vehicle.h"
 
 namespace session {
 
@@ -22,6 +27,23 @@ void ResetTercel() {
     Tercel::ResetFamily();
     // A frame sent on the RX/TX page belongs to the controller it was sent to.
     Tercel::SetLastTransmittedCommand(0);
+}
+
+template <typename Block>
+void Publish(std::shared_ptr<Block>& block) {
+    if (block) return;
+    block = std::make_shared<Block>();
+    block->BuildParamEntries();
+}
+
+// The register blocks over the register map as it is; the identity comes only from a controller.
+void PublishTercelEntries() {
+    auto& objects = Tercel::Objects();
+    Publish(objects.config);
+    Publish(objects.driveInfo);
+    Publish(objects.motor);
+    Publish(objects.speedControl);
+    Publish(objects.vehicle);
 }
 
 }  // namespace
@@ -54,6 +76,8 @@ const FamilyOps& TercelOps() {
         [] {
             return ControllerBanner{L"Tercel Controller", 217};
         },
+        PublishTercelEntries,
+        nullptr,
     };
     return ops;
 }

@@ -8,6 +8,7 @@
 #include "serial/serial_port.h"
 #include "session/family_table.h"
 #include "session/read_values.h"
+#include "session/safety_backup.h"
 
 namespace session {
 
@@ -37,6 +38,7 @@ ReadOutcome ReadEverything(Family family) {
     ops.forgetReads();
     ops.readAll();
     LastRead().Take(family);
+    KeepControllerValues(family);
     ReadOutcome outcome = ReadState(family);
     for (const ParamEntry* entry : LastRead().Entries(family))
         if (LastRead().Has(entry->key) && !ops.entryWasRead(*entry)) outcome.notReadAgain.push_back(entry);
@@ -51,6 +53,11 @@ WriteOutcome WritePendingChanges(Family family) {
     }
     WriteOutcome outcome = Ops(family).writeChanges();
     LastRead().TakeConfirmed(family, outcome.confirmed);
+    // A value the controller did not confirm may or may not have been taken.
+    if (outcome.AllConfirmed())
+        KeepControllerValues(family);
+    else
+        LastRead().KeepBackupPart(std::nullopt);
     // Only what the controller confirmed is done; the rest stays for the page to show and the next
     // write to send.
     DirtyKeys().clear();

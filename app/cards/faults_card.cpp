@@ -86,6 +86,7 @@ void FaultsCard::CreateControls(const Rect& content) {
     FillFaultList(historicalList_, page.rows.historical);
     if (page.pictureId != 0) picture_ = Picture::Load(page.pictureId);
     if (!page.statusText.empty()) SetStatus(page.statusText);
+    if (!page.rows.notice.empty()) SetStatus(page.rows.notice);
 }
 
 void FaultsCard::Hide() {

@@ -8,6 +8,7 @@
 #include "datafiles/data_file.h"
 #include "session/family_table.h"
 #include "session/read_values.h"
+#include "session/safety_backup.h"
 #include "session/session.h"
 #include "session/tuning_actions.h"
 
@@ -275,6 +276,9 @@ void TuningModel::Write() {
         CurrentPrompter().ShowMessage(text::Utf8ToWide(session::kPortLostText), L"Error", MessageIcon::Error);
         return;
     }
+    // What the controller holds now, saved first so that the write can be undone from a file.
+    const session::SafetyBackup backup = session::SaveSafetyBackup(ConnectedFamily(), executableDirectory_);
+    if (!backup.Saved() && !session::WriteWithoutSafetyBackup(backup)) return;
     if (view_) view_->BeginWait();
     const WriteOutcome outcome = session::WritePendingChanges(ConnectedFamily());
     if (view_) view_->EndWait();
