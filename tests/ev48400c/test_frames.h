@@ -3,14 +3,9 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <stdexcept>
-#include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "core/param_registry.h"
-#include "core/text.h"
 #include "ev48400c/entry_lists.h"
 #include "ev48400c/message_store.h"
 #include "tests/support/entries.h"

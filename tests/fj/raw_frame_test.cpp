@@ -1,5 +1,4 @@
-// The FJ commands of the raw frame page: the packets of the protocol's worked examples described, short
-// and damaged text refused with what is missing, and the CRC written into typed text.
+// The FJ commands of the raw frame page: packets described, what is missing named, the CRC written in.
 #include "fj/raw_frame.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +22,12 @@ TEST(FjRawFrame, DescribesTypedPacketsAndSaysWhatIsMissing) {
         {"LEN too small for an address: its CRC is not read as one", tx, "EB 90 01 06 01 05 4A 20",
          "FJ_CID_READ_REQUEST\r\nLEN: 1\r\nMissing: Index, Value low byte, Value high byte\r\n", ""},
         {"unknown CID", tx, "EB 90 01 09 04 01 00 00 00 65 FB", "Invalid CID", "Invalid CID"},
-        {"an answer is not a request", tx, "EB 90 01 86 01 02 60 60", "Invalid CID", "Invalid CID"},
         {"CRC low byte wrong", tx, "EB 90 01 06 04 01 00 00 00 9A FC", "Invalid Checksum",
          "Invalid Checksum"},
-        {"wrong SOI", tx, "EB 91 01 06 04 01 00 00 00 9A FB", "Invalid Frame", "Invalid Frame"},
         {"six bytes", tx, "EB 90 01 06 04 01", "Invalid Frame\r\nMissing: 1 of the 7 bytes every packet has",
          "Invalid Frame"},
         {"shorter than its LEN", tx, "EB 90 01 06 04 01 00 00 00 9A",
          "Invalid Frame\r\nMissing: 1 of the 11 bytes LEN 4 announces", "Invalid Frame"},
-        {"LEN far beyond the text", tx, "EB 90 01 06 FF 01 00 00 00 9A FB",
-         "Invalid Frame\r\nMissing: 251 of the 262 bytes LEN 255 announces", "Invalid Frame"},
         {"empty", tx, "", std::nullopt, std::nullopt},
         {"not hex", rx, "EB 90 0G", "Invalid Frame",
          "Invalid Frame: Hex string contains invalid characters."},
@@ -42,10 +37,6 @@ TEST(FjRawFrame, DescribesTypedPacketsAndSaysWhatIsMissing) {
          ""},
         {"read error", rx, "EB 90 01 86 01 02 60 60",
          "FJ_CID_READ_ERROR\r\nLEN: 1\r\nFJ_ERROR_ACK_INVALID_PARAMETER", "FJ_CID_READ_ERROR"},
-        {"error without its code", rx, "EB 90 01 86 00 60 42",
-         "FJ_CID_READ_ERROR\r\nLEN: 0\r\nMissing: Error code", "FJ_CID_READ_ERROR"},
-        {"a batch request is no answer", rx, "EB 90 01 0C 04 0D 08 00 00 A2 79", "Invalid CID",
-         "Invalid CID"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,10 +53,8 @@ TEST(FjRawFrame, WritesTheCrcIntoTheLastTwoBytes) {
     } cases[] = {
         {"EB 90 01 06 04 01 00 00 00 00 00", "EB 90 01 06 04 01 00 00 00 9A FB"},
         {"eb 90 01 07 04 0f 1c 34 12 ff ff", "EB 90 01 07 04 0F 1C 34 12 A8 AF"},
-        {"EB 90 01 86 01 02 00 00", "EB 90 01 86 01 02 60 60"},
         {"EB 90 01 00 00", "EB 90 01 80 7E"},  // address only: the CRC of that one byte
         {"EB 90 01 00", std::nullopt},
-        {"EB 90 0G 00 00", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(FJ::FixChecksum(c.text), c.fixed) << c.text;

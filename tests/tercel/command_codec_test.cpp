@@ -4,7 +4,6 @@
 
 #include "core/param_registry.h"
 #include "tercel/family_state.h"
-#include "tercel/get_info.h"
 #include "tests/support/families.h"
 #include "tests/tercel/test_support.h"
 
@@ -65,15 +64,12 @@ TEST_F(TercelCodec, IdentityIsTakenOnlyWhenItChecksOut) {
     EXPECT_FALSE(Tercel::Objects().identity);
     EXPECT_TRUE(Tercel::List(Tercel::kIdentityList).empty());
 
-    Frame first = IdentityFrame("UNIT A");
-    first[1] = 0x05;
-    ASSERT_TRUE(Tercel::HandleFrame(first));
+    ASSERT_TRUE(Tercel::HandleFrame(IdentityFrame("UNIT A", 0x05)));
     const Tercel::GetInfo* identity = Tercel::Objects().identity.get();
     ASSERT_TRUE(identity);
     EXPECT_TRUE(DirtyKeys().empty());
 
     EXPECT_FALSE(Tercel::HandleFrame(IdentityFrame("UNIT B", 0x80)));
-    EXPECT_FALSE(Tercel::Objects().identity->Parse({0x2B, 0x00, 0x03, 0x00, 0x00, 0x02}));  // short
     EXPECT_EQ(Tercel::Objects().identity.get(), identity);
     EXPECT_EQ(terceltest::Entry(Tercel::kIdentityList, L"desc").owner, identity);
     EXPECT_EQ(terceltest::Shown(Tercel::kIdentityList, L"desc"), "UNIT A");
@@ -81,17 +77,6 @@ TEST_F(TercelCodec, IdentityIsTakenOnlyWhenItChecksOut) {
     EXPECT_TRUE(Tercel::HandleFrame(IdentityFrame("UNIT C")));
     EXPECT_EQ(Tercel::Objects().identity.get(), identity);  // a new identity is taken in place
     EXPECT_EQ(terceltest::Shown(Tercel::kIdentityList, L"desc"), "UNIT C");
-}
-
-TEST_F(TercelCodec, IdentityDecodesTheThirtyNineByteAnswer) {
-    auto frame = IdentityFrame("");
-    for (size_t i = 13; i < 38; ++i) frame[i] = static_cast<uint8_t>('A' + (i - 13) % 26);  // no terminator
-    Tercel::GetInfo identity;
-    ASSERT_TRUE(identity.Parse(frame));
-    EXPECT_EQ(identity.Describe(),
-              "Protocol Version Number=3\n"
-              "Firmware Version=2.7\n"
-              "Description=ABCDEFGHIJKLMNOPQRSTUVWX\n");  // cut at 24 characters
 }
 
 }  // namespace

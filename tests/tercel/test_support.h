@@ -2,13 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "core/param_registry.h"
-#include "core/text.h"
 #include "datafiles/tuning_layout.h"
 #include "tercel/entry_lists.h"
 #include "tercel/family_state.h"

@@ -36,41 +36,28 @@ GuiHarness::~GuiHarness() {
     session::Current() = session::Session{};
 }
 
-void GuiHarness::WriteSettingsFile(const std::string& text) {
-    WriteFileBytes(folder_ / "Vantrel-Settings.ini", text);
-}
-
-void GuiHarness::Start() {
+bool GuiHarness::StartAndConnect(const std::string& settings, const std::string& port) {
+    WriteFileBytes(folder_ / "Vantrel-Settings.ini", settings);
     application_ = std::make_unique<app::Application>(GetModuleHandleW(nullptr), folder_.Path());
     application_->Start();
-    ASSERT_TRUE(application_->CreateMainWindow(SW_SHOWNORMAL));
+    if (!application_->CreateMainWindow(SW_SHOWNORMAL)) return false;
     Pump();
-}
-
-bool GuiHarness::StartAndConnect(const std::string& settings, const std::string& port) {
-    WriteSettingsFile(settings);
-    Start();
     Click(app::kIdAgree);
-    if (!port.empty()) {
-        HWND list = Control(app::kIdPortList);
-        const std::wstring suffix = L"(" + text::Utf8ToWide(port) + L")";
-        const auto count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-        int found = -1;
-        for (int i = 0; i < count && found < 0; ++i) {
-            wchar_t item[256] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-            if (std::wstring(item).ends_with(suffix)) found = i;
-        }
-        if (found < 0) return false;
-        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    HWND list = Control(app::kIdPortList);
+    const std::wstring suffix = L"(" + text::Utf8ToWide(port) + L")";
+    for (int i = 0, n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+        wchar_t item[256] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        if (!std::wstring(item).ends_with(suffix)) continue;
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        Click(app::kIdConnect);
+        return true;
     }
-    Click(app::kIdConnect);
-    return true;
+    return false;
 }
 
 void GuiHarness::Finish() {
-    if (!application_) return;
-    application_->Shutdown();
+    if (application_) application_->Shutdown();
     application_.reset();
 }
 
@@ -84,12 +71,12 @@ void GuiHarness::Pump() {
 }
 
 void GuiHarness::Click(int id) {
-    HWND control = Control(id);
-    ASSERT_NE(control, nullptr) << "no control " << id;
-    SendMessageW(control, BM_CLICK, 0, 0);
+    ASSERT_NE(Control(id), nullptr) << "no control " << id;
+    SendMessageW(Control(id), BM_CLICK, 0, 0);
     Pump();
 }
 
+// A left click in the middle of the entry.
 void GuiHarness::ClickNavigation(const std::string& label) {
     for (const auto& entry : Dashboard().NavEntries()) {
         if (entry.label != label) continue;
@@ -107,44 +94,6 @@ HWND GuiHarness::Window() const {
     return application_ && application_->Window() ? application_->Window()->Handle() : nullptr;
 }
 
-bool GuiHarness::WindowIsOpen() const {
-    return Window() != nullptr && IsWindow(Window());
-}
-
-app::Dashboard& GuiHarness::Dashboard() const {
-    return *application_->GetDashboard();
-}
-
-std::vector<std::string> GuiHarness::NavLabels() const {
-    std::vector<std::string> labels;
-    for (const auto& entry : Dashboard().NavEntries()) labels.push_back(entry.label);
-    return labels;
-}
-
-std::wstring GuiHarness::StatusText1() const {
-    return Dashboard().StatusText1();
-}
-
-std::wstring GuiHarness::StatusText2() const {
-    return Dashboard().StatusText2();
-}
-
-HWND GuiHarness::Control(int id) const {
-    return Window() ? GetDlgItem(Window(), id) : nullptr;
-}
-
-std::wstring GuiHarness::ControlText(int id) const {
-    return WindowText(Control(id));
-}
-
-bool GuiHarness::IsChecked(int id) const {
-    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-std::string GuiHarness::SettingsFileText() const {
-    return ReadFileBytes(folder_ / "Vantrel-Settings.ini");
-}
-
 std::string Variable(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
@@ -154,9 +103,8 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND listView) {
     std::vector<std::vector<std::wstring>> rows;
     HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
     const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
-    const int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        std::vector<std::wstring> cells;
+    for (int row = 0; row < static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0)); ++row) {
+        auto& cells = rows.emplace_back();
         for (int column = 0; column < columns; ++column) {
             wchar_t buffer[512] = {};
             LVITEMW item{};
@@ -167,16 +115,18 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND listView) {
                          reinterpret_cast<LPARAM>(&item));
             cells.emplace_back(buffer);
         }
-        rows.push_back(std::move(cells));
     }
     return rows;
 }
 
-void DoubleClickListViewCell(HWND listView, int row, int column) {
-    RECT cell{};
-    cell.top = column;
-    cell.left = LVIR_BOUNDS;
+RECT CellRect(HWND listView, int row, int column) {
+    RECT cell{LVIR_BOUNDS, column, 0, 0};
     SendMessageW(listView, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    return cell;
+}
+
+void DoubleClickListViewCell(HWND listView, int row, int column) {
+    const RECT cell = CellRect(listView, row, column);
     const LPARAM point = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
     // A list view may wait in a loop of its own for the button to come up (drag detection), so the
     // release is queued before each press.
@@ -187,11 +137,8 @@ void DoubleClickListViewCell(HWND listView, int row, int column) {
 }
 
 std::wstring WindowText(HWND window) {
-    if (!window) return {};
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(window, text.data(), length + 1);
-    text.resize(wcslen(text.c_str()));
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 

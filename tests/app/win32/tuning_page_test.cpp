@@ -7,7 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 #include "app/app_ids.h"
@@ -23,8 +23,6 @@ namespace {
 using testing::Contains;
 using testing::ElementsAre;
 using testing::HasSubstr;
-using testing::Not;
-using testing::StartsWith;
 using testsupport::GuiHarness;
 using testsupport::ListViewRows;
 using testsupport::Variable;
@@ -51,37 +49,24 @@ constexpr FamilyCase kFamilies[] = {
      L"2.01.09 : Motor Maximum RPM", L"4321", L"4000", "2878=10E1", L"Tercel Controller"},
 };
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-app::TuningCard* Card(GuiHarness& gui) {
-    return dynamic_cast<app::TuningCard*>(gui.Dashboard().FindCard(app::kKeyTuning));
-}
-
 // A double click on the row's "Change To" cell, the text typed over the selection, and Enter.
 void EditCell(GuiHarness& gui, HWND list, int row, const std::wstring& typed) {
     testsupport::DoubleClickListViewCell(list, row, app::kChangeToColumn);
     gui.Pump();
-    HWND editor = Card(gui)->Editor();
+    auto* card = dynamic_cast<app::TuningCard*>(gui.Dashboard().FindCard(app::kKeyTuning));
+    HWND editor = card->Editor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(testsupport::WindowText(editor), ListViewRows(list)[static_cast<size_t>(row)][2]);
     SetWindowTextW(editor, typed.c_str());
     SendMessageW(editor, WM_KEYDOWN, VK_RETURN, 0);
     gui.Pump();
-    EXPECT_EQ(Card(gui)->Editor(), nullptr);
+    EXPECT_EQ(card->Editor(), nullptr);
 }
 
 // The colour a "Change To" cell is painted on, a little in from its left edge where no text reaches.
 COLORREF ChangeToColour(HWND list, int row) {
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT cell{};
-    cell.top = app::kChangeToColumn;
-    cell.left = LVIR_BOUNDS;
-    SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    const RECT cell = testsupport::CellRect(list, row, app::kChangeToColumn);
     HDC dc = GetDC(list);
     const COLORREF colour = GetPixel(dc, cell.left + 4, (cell.top + cell.bottom) / 2);
     ReleaseDC(list, dc);
@@ -98,10 +83,9 @@ TEST(TuningPage, EditWriteResetSaveLoadAndDisconnectOnEachFamily) {
         GuiHarness gui;
         ASSERT_TRUE(gui.StartAndConnect(family.settings, Variable(family.portVariable)));
         ASSERT_EQ(gui.Dashboard().CurrentKey(), app::kKeyTuning);
-        EXPECT_EQ(gui.StatusText2(), family.status);
+        EXPECT_EQ(gui.Dashboard().StatusText2(), family.status);
 
         HWND list = gui.Control(app::kIdTuningListFirst);
-        ASSERT_NE(list, nullptr);
         const auto rows = ListViewRows(list);
         int row = -1;
         for (size_t i = 1; i < rows.size() && row < 0; ++i)
@@ -123,17 +107,28 @@ TEST(TuningPage, EditWriteResetSaveLoadAndDisconnectOnEachFamily) {
         EXPECT_EQ(cell(2), family.typed);
         EXPECT_EQ(ChangeToColour(list, row), app::kChangedBackground);
 
+        // The Write saves the controller's values first, the same as the backup saved before the edit.
+        const auto safetyFolder = gui.Folder() / family.name / "backups";
         gui.Prompter().messages.clear();
         gui.Click(app::kIdWrite);
-        gui.Pump();
         EXPECT_THAT(gui.Prompter().messages, Contains(Warning(app::kWriteWarning)));
-        EXPECT_THAT(gui.Prompter().messages, Not(Contains(StartsWith(L"Error"))));
-        EXPECT_THAT(ReadText(Variable(family.stateVariable)), HasSubstr(family.stateLine));
+        EXPECT_THAT(gui.Prompter().messages, testing::Not(Contains(testing::StartsWith(L"Error"))));
+        const auto records = [](const std::filesystem::path& file) {
+            std::string kept;
+            std::istringstream lines(testsupport::ReadFileBytes(file));
+            for (std::string line; std::getline(lines, line);)
+                if (!line.starts_with("Name=") && !line.starts_with("Date=")) kept += line + '\n';
+            return kept;
+        };
+        const std::filesystem::path safety = std::filesystem::directory_iterator(safetyFolder)->path();
+        EXPECT_THAT(safety.filename().string(),
+                    testing::StartsWith("Vantrel-" + std::string(family.name) + "-AutoBackup-"));
+        EXPECT_EQ(records(safety), records(backup));
+        EXPECT_THAT(testsupport::ReadFileBytes(Variable(family.stateVariable)), HasSubstr(family.stateLine));
         EXPECT_EQ(cell(1), family.typed);
 
         // Read back from the controller: what it holds is what was typed, and nothing is pending.
         gui.Click(app::kIdReset);
-        gui.Pump();
         EXPECT_EQ(cell(1), family.typed);
         EXPECT_EQ(ChangeToColour(list, row), GetSysColor(COLOR_WINDOW));
 
@@ -142,20 +137,18 @@ TEST(TuningPage, EditWriteResetSaveLoadAndDisconnectOnEachFamily) {
         gui.Prompter().messages.clear();
         gui.Prompter().openFile = backup;
         gui.Click(app::kIdLoad);
-        gui.Pump();
         EXPECT_THAT(gui.Prompter().messages,
                     ElementsAre(Warning(app::kLoadWarning), Warning(app::kLoadUnwrittenWarning)));
-        EXPECT_THAT(gui.StatusText2(), HasSubstr(L"Backup: "));
+        EXPECT_THAT(gui.Dashboard().StatusText2(), HasSubstr(L"Backup: "));
         EXPECT_EQ(cell(2), read);
         EXPECT_EQ(cell(1), family.typed);
         EXPECT_EQ(ChangeToColour(list, row), app::kChangedBackground);
 
         gui.ClickNavigation("Communications");
         gui.Click(app::kIdConnect);
-        EXPECT_THAT(gui.NavLabels(), ElementsAre("Communications", "Settings", "About Vantrel"));
-        EXPECT_EQ(gui.StatusText1(), L"Not Connected");
+        EXPECT_EQ(gui.Dashboard().NavEntries().size(), 3u);  // Communications, Settings, About
+        EXPECT_EQ(gui.Dashboard().StatusText1(), L"Not Connected");
         EXPECT_FALSE(session::Current().connected);
-        gui.Finish();
     }
 }
 
@@ -164,8 +157,7 @@ TEST(TuningPage, EditWriteResetSaveLoadAndDisconnectOnEachFamily) {
 TEST(TuningPage, UnreadRowAndUnconfirmedWrite) {
     GuiHarness gui;
     ASSERT_TRUE(gui.StartAndConnect(kFamilies[0].settings, Variable("VANTREL_TEST_FJ_STUBBORN_PORT")));
-    ASSERT_EQ(gui.Dashboard().CurrentKey(), app::kKeyTuning);
-    EXPECT_EQ(gui.StatusText2(), L"1 value could not be read: press Reset to read them again");
+    EXPECT_EQ(gui.Dashboard().StatusText2(), L"1 value could not be read: press Reset to read them again");
 
     HWND list = gui.Control(app::kIdTuningListFirst);
     const auto rows = ListViewRows(list);
@@ -173,8 +165,8 @@ TEST(TuningPage, UnreadRowAndUnconfirmedWrite) {
     int other = -1;
     for (size_t i = 1; i < rows.size(); ++i) {
         if (rows[i][4].empty()) continue;  // a heading
-        if (rows[i][1].empty() && unread < 0) unread = static_cast<int>(i);
-        if (!rows[i][1].empty() && other < 0) other = static_cast<int>(i);
+        int& found = rows[i][1].empty() ? unread : other;
+        if (found < 0) found = static_cast<int>(i);
     }
     ASSERT_GT(unread, 0);
     ASSERT_GT(other, 0);
@@ -186,13 +178,14 @@ TEST(TuningPage, UnreadRowAndUnconfirmedWrite) {
     EditCell(gui, list, other, typed);
     gui.Prompter().messages.clear();
     gui.Click(app::kIdWrite);
-    gui.Pump();
+    // A value not read keeps the safety backup from being saved: the window asks before it writes.
+    EXPECT_THAT(gui.Prompter().messages,
+                Contains(HasSubstr(L"No safety backup could be saved before this write")));
     EXPECT_THAT(gui.Prompter().messages,
                 Contains(L"Error: " + std::wstring(app::kNotConfirmed) + L"\n" + shown[0]));
     EXPECT_EQ(ListViewRows(list).at(static_cast<size_t>(other)).at(2), typed);
     EXPECT_EQ(ChangeToColour(list, other), app::kChangedBackground);
     EXPECT_FALSE(DirtyKeys().empty());
-    gui.Finish();
 }
 
 }  // namespace

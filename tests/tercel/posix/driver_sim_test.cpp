@@ -1,30 +1,23 @@
-// The driver against the simulated controller and a scripted line. The last byte of the controller's
-// answers: a controller that fills it its own way still reads when its answers repeat, and one that
-// seals with the command sum has its damaged answers left unread. A refused write stays changed, and a
-// stale answer left on the line is not taken for the next one.
-#include <gmock/gmock.h>
+// The driver against the simulated controller and a scripted line: the answers' check byte, and a stale
+// answer left on the line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <map>
 #include <string>
-#include <string_view>
 #include <thread>
-#include <vector>
 
-#include "core/param_registry.h"
 #include "serial/serial_port.h"
-#include "sim/state_text.h"
 #include "tercel/entry_lists.h"
 #include "tercel/exchange.h"
 #include "tercel/family_state.h"
 #include "tercel/register_entries.h"
 #include "tercel/tercel_controller.h"
-#include "tests/fj/posix/scripted_line.h"
 #include "tests/support/fake_prompter.h"
 #include "tests/support/families.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/posix/scripted_line.h"
 #include "tests/support/posix/sim_process.h"
 #include "tests/support/temp_dir.h"
 
@@ -72,13 +65,7 @@ protected:
         SerialPort::Instance().Close();
         return ShownValues();
     }
-    std::unique_ptr<testsupport::SimProcess> Connect() {
-        auto simulator = std::make_unique<testsupport::SimProcess>("Tercel", dir_.Path());
-        EXPECT_TRUE(SerialPort::Instance().Open(simulator->PortName(), driver_.GetBaudRate()));
-        return simulator;
-    }
 
-    testsupport::TempDir dir_;
     testsupport::FakePrompter prompter_;
     Tercel::TercelController driver_;
 };
@@ -103,42 +90,6 @@ TEST_F(TercelDriverSim, RepeatedAnswersWithAnUnknownCheckByteAreTaken) {
     // The identity, then two answers for each of the 55 registers; the line about it once.
     EXPECT_EQ(Count(log, "[TX] 0x2B "), 1u + 2 * 55);
     EXPECT_EQ(Count(log, "Tercel: the controller's answers carry a check byte we do not recognise"), 1u);
-}
-
-TEST_F(TercelDriverSim, DamagedAnswersOfAControllerSealingWithTheSumAreLeftUnread) {
-    const auto reference = Reference();  // the identity carried the command sum
-    Tercel::Marks().registersRead.clear();
-    testsupport::TempDir dir;
-    testsupport::SimProcess garbling("Tercel", dir.Path(), {"--fault", "garble", "--seed", "7"});
-    ASSERT_TRUE(SerialPort::Instance().Open(garbling.PortName(), driver_.GetBaudRate()));
-    testsupport::LogCapture log;
-    driver_.ReadAll();
-
-    for (const auto& [key, value] : ShownValues()) {
-        SCOPED_TRACE(text::WideToUtf8(key));
-        uint16_t address = 0;
-        if (!Tercel::ParseRegisterKey(key, address)) continue;
-        EXPECT_FALSE(value.read);
-        EXPECT_EQ(value.text, reference.at(key).text);  // nothing damaged was taken
-    }
-    // Asked once more, never a third time.
-    EXPECT_EQ(Count(log, "[TX] 0x2B "), 2u * 55);
-}
-
-// Register 600, which the controller does not have, is refused and stays changed; 2878 is written.
-TEST_F(TercelDriverSim, ARefusedRegisterStaysChangedAndTheRestIsWritten) {
-    auto simulator = Connect();
-    ASSERT_TRUE(driver_.Identify());
-    ASSERT_TRUE(
-        ApplyParamValue(Tercel::List(Tercel::kSpeedLimitList), "2.01.09 : Motor Maximum RPM", "6000"));
-    DirtyKeys().insert(L"600");
-    const WriteOutcome outcome = driver_.WriteDirtyRegisters();
-    EXPECT_EQ(outcome.confirmed, std::vector<std::wstring>{L"2878"});
-    EXPECT_EQ(outcome.notConfirmed, std::vector<std::wstring>{L"600"});
-    EXPECT_EQ(DirtyKeys(), DirtyKeySet{L"600"});
-    simulator->Stop();
-    const auto state = sim::BlocksFromText(testsupport::ReadFileBytes(simulator->StatePath())).value();
-    EXPECT_EQ(state.at("2878"), (sim::Bytes{0x17, 0x70}));
 }
 
 // A late answer left on the line would be taken for the next register's; it is thrown away first.
