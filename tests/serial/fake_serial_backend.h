@@ -1,22 +1,16 @@
-// A serial backend that plays a script, a clock moved by hand, and a prompter that only notes its
-// pauses, so SerialPort's loops can be followed call by call.
+// A serial backend that plays a script and notes every call, a clock moved by hand, and a prompter
+// that notes its pauses among those calls, so SerialPort's loops can be followed call by call.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "core/prompter.h"
 #include "serial/serial_port.h"
+#include "tests/support/fake_prompter.h"
 
 namespace serialtest {
-
-struct FakeClock {
-    uint32_t now = 0;
-    SerialClock Clock() {
-        return SerialClock{[this] { return now; }, [this](uint32_t ms) { now += ms; }};
-    }
-};
 
 // One underlying read: how long it takes and what it brings.
 struct ScriptedRead {
@@ -25,54 +19,51 @@ struct ScriptedRead {
     bool ok = true;
 };
 
+// An exhausted script answers with success (opens, writes) or an empty read lasting the total time-out.
 class FakeSerialBackend final : public SerialBackend {
 public:
-    FakeSerialBackend(FakeClock& clock, std::vector<std::string>& events) : clock_(clock), events_(events) {}
+    explicit FakeSerialBackend(std::vector<std::string>& events) : events_(events) {}
 
-    // What the next calls answer; an exhausted list answers with success (opens, writes) or with an
-    // empty read that lasts the total time-out (reads).
     std::deque<OpenResult> opens;
     std::deque<WriteResult> writes;
     std::deque<ScriptedRead> reads;
     LineSetup lineSetup = LineSetup::Applied;
     bool timeoutsAccepted = true;
-    SerialTimeouts timeouts{};
     int underlyingReads = 0;
+    uint32_t now = 0;  // the clock, moved by reads and sleeps
 
     OpenResult OpenDevice(const std::string& portName) override {
         events_.push_back("open " + portName);
         return Next(opens, OpenResult{nextHandle_++, 0, OpenFailure::None});
     }
     LineSetup ApplyLineSettings(SerialHandle handle, uint32_t baudRate) override {
-        events_.push_back("line " + std::to_string(handle) + " " + std::to_string(baudRate));
+        Note("line", handle, std::to_string(baudRate));
         return lineSetup;
     }
     bool SetTimeouts(SerialHandle handle, const SerialTimeouts& newTimeouts) override {
-        events_.push_back("timeouts " + std::to_string(handle) + " " +
-                          std::to_string(newTimeouts.readTotalConstantMs));
-        if (timeoutsAccepted) timeouts = newTimeouts;
+        Note("timeouts", handle, std::to_string(newTimeouts.readTotalConstantMs));
+        if (timeoutsAccepted) readTotalMs_ = newTimeouts.readTotalConstantMs;
         return timeoutsAccepted;
     }
     ReadResult ReadSome(SerialHandle, uint8_t* buffer, size_t room) override {
         ++underlyingReads;
-        const ScriptedRead next = Next(reads, ScriptedRead{timeouts.readTotalConstantMs, {}, true});
-        clock_.now += next.takesMs;
-        const size_t count = next.bytes.size() < room ? next.bytes.size() : room;
-        for (size_t i = 0; i < count; ++i) buffer[i] = next.bytes[i];
+        const ScriptedRead next = Next(reads, ScriptedRead{readTotalMs_, {}, true});
+        now += next.takesMs;
+        const size_t count = std::min(next.bytes.size(), room);
+        std::copy_n(next.bytes.begin(), count, buffer);
         return ReadResult{next.ok, count};
     }
-    WriteResult WriteAll(SerialHandle handle, const uint8_t*, size_t length,
-                         uint32_t completionWaitMs) override {
-        events_.push_back("write " + std::to_string(handle) + " " + std::to_string(length) + " wait " +
-                          std::to_string(completionWaitMs));
-        WriteResult all;
-        all.written = length;
-        return Next(writes, all);
+    WriteResult WriteAll(SerialHandle handle, const uint8_t*, size_t length, uint32_t waitMs) override {
+        Note("write", handle, std::to_string(length) + " wait " + std::to_string(waitMs));
+        return Next(writes, WriteResult{WriteResult::Kind::Completed, length, 0, ""});
     }
-    void Purge(SerialHandle handle) override { events_.push_back("purge " + std::to_string(handle)); }
-    void CloseDevice(SerialHandle handle) override { events_.push_back("close " + std::to_string(handle)); }
+    void Purge(SerialHandle handle) override { Note("purge", handle); }
+    void CloseDevice(SerialHandle handle) override { Note("close", handle); }
 
 private:
+    void Note(const char* call, SerialHandle handle, const std::string& rest = {}) {
+        events_.push_back(call + (" " + std::to_string(handle)) + (rest.empty() ? "" : " " + rest));
+    }
     template <typename T>
     static T Next(std::deque<T>& queue, T otherwise) {
         if (queue.empty()) return otherwise;
@@ -81,50 +72,20 @@ private:
         return next;
     }
 
-    FakeClock& clock_;
     std::vector<std::string>& events_;
     SerialHandle nextHandle_ = 7;
-};
-
-class PauseRecorder final : public Prompter {
-public:
-    explicit PauseRecorder(std::vector<std::string>& events)
-        : events_(events), previous_(SetPrompter(this)) {}
-    ~PauseRecorder() override { SetPrompter(previous_); }
-    PauseRecorder(const PauseRecorder&) = delete;
-    PauseRecorder& operator=(const PauseRecorder&) = delete;
-
-    void ShowMessage(const std::wstring&, const std::wstring&, MessageIcon) override {}
-    bool Confirm(const std::wstring&, const std::wstring&) override { return false; }
-    std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    void Pause(uint32_t milliseconds) override { events_.push_back("pause " + std::to_string(milliseconds)); }
-
-private:
-    std::vector<std::string>& events_;
-    Prompter* previous_;
+    uint32_t readTotalMs_ = 0;
 };
 
 // A SerialPort on the fake, with everything a test looks at.
 struct FakePortRig {
+    FakePortRig() { prompter.events = &events; }
     std::vector<std::string> events;
-    FakeClock clock;
-    PauseRecorder pauses{events};
-    FakeSerialBackend* backend = nullptr;
-    SerialPort port;
-
-    FakePortRig() : port(MakeBackend(), clock.Clock()) {}
-
-private:
-    std::unique_ptr<SerialBackend> MakeBackend() {
-        auto fake = std::make_unique<FakeSerialBackend>(clock, events);
-        backend = fake.get();
-        return fake;
-    }
+    testsupport::FakePrompter prompter;
+    FakeSerialBackend* backend = new FakeSerialBackend(events);  // owned by port
+    SerialPort port{
+        std::unique_ptr<SerialBackend>(backend),
+        SerialClock{[this] { return backend->now; }, [this](uint32_t ms) { backend->now += ms; }}};
 };
 
 }  // namespace serialtest

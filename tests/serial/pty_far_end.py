@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""The far end of a serial line for the COM port tests under Wine: writes the path of a pseudo-terminal's
-slave side to the file named by the first argument, then echoes every request. One starting with 0xE7
-comes back a byte at a time, 10 ms apart; one starting with 0xE8 stalls the line for a while, after
-which what piled up is dropped."""
+"""The far end of the line for the COM port tests under Wine: writes its pseudo-terminal's slave path to
+the file named by argv[1], then echoes every request, except that one starting with 0xE8 stalls the line
+for a while, after which what piled up is dropped."""
 import fcntl
 import os
 import pty
@@ -11,46 +10,29 @@ import sys
 import termios
 import time
 
-TRICKLE = 0xE7
-STALL = 0xE8
-
-
-def drain(master):
+# Made this process's controlling terminal, so the wine server (a session leader that opens it without
+# O_NOCTTY) cannot take it and get a hang-up when the test ends.
+os.setsid()
+master, slave = pty.openpty()
+fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
+# The slave stays open here too, so the master never sees a hang-up while the port is reopened.
+with open(sys.argv[1] + ".tmp", "w") as ready:
+    ready.write(os.ttyname(slave))
+os.rename(sys.argv[1] + ".tmp", sys.argv[1])
+while True:
+    if not select.select([master], [], [], 1.0)[0]:
+        continue
+    try:
+        request = os.read(master, 4096)
+    except OSError:
+        time.sleep(0.01)
+        continue
+    if request[0] != 0xE8:
+        os.write(master, request)
+        continue
+    time.sleep(1.5)
     while select.select([master], [], [], 0.2)[0]:
         try:
             os.read(master, 65536)
         except OSError:
-            return
-
-
-def main():
-    # The terminal becomes this process's controlling terminal, so the wine server, a session leader
-    # that opens it without O_NOCTTY, cannot take it as its own and get a hang-up when the test ends.
-    os.setsid()
-    master, slave = pty.openpty()
-    fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
-    # The slave stays open here too, so the master never sees a hang-up while the port is reopened.
-    with open(sys.argv[1] + ".tmp", "w") as ready:
-        ready.write(os.ttyname(slave))
-    os.rename(sys.argv[1] + ".tmp", sys.argv[1])
-    while True:
-        if not select.select([master], [], [], 1.0)[0]:
-            continue
-        try:
-            request = os.read(master, 4096)
-        except OSError:
-            time.sleep(0.01)
-            continue
-        if request[0] == STALL:
-            time.sleep(1.5)
-            drain(master)
-        elif request[0] == TRICKLE:
-            for byte in request:
-                os.write(master, bytes([byte]))
-                time.sleep(0.01)
-        else:
-            os.write(master, request)
-
-
-if __name__ == "__main__":
-    main()
+            break

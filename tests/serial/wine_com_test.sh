@@ -6,7 +6,6 @@ set -eu
 WINE_RUN=$1
 PREFIX=${VANTREL_WINEPREFIX:-$2}
 EXE=$3
-HERE=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d)
 FAR_END_PID=
 
@@ -21,23 +20,21 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-python3 "$HERE/pty_far_end.py" "$WORK/far-end" &
+python3 "$(dirname "$0")/pty_far_end.py" "$WORK/far-end" &
 FAR_END_PID=$!
 waited=0
-while [ ! -f "$WORK/far-end" ]; do
+until [ -f "$WORK/far-end" ]; do
     waited=$((waited + 1))
-    if [ $waited -gt 100 ]; then echo "the far end did not start" >&2; exit 1; fi
+    [ $waited -le 100 ] || { echo "the far end did not start" >&2; exit 1; }
     sleep 0.1
 done
 
 # A prefix must exist before links go into it: wine takes a folder it finds for a finished prefix.
-if [ ! -f "$PREFIX/system.reg" ]; then
-    "$WINE_RUN" cmd /c exit 0 >/dev/null 2>&1 || true
-fi
+[ -f "$PREFIX/system.reg" ] || "$WINE_RUN" cmd /c exit 0 >/dev/null 2>&1 || true
 ln -sfn "$(cat "$WORK/far-end")" "$PREFIX/dosdevices/com5"
 
-# The SERIALCOMM key is volatile: it lives only as long as the wine server does, so the value goes in
-# from the same Wine session that runs the tests.
+# The SERIALCOMM key is volatile (it lives as long as the wine server), so the value goes in from the
+# same Wine session that runs the tests.
 WIN_EXE="Z:$(printf '%s' "$EXE" | tr / '\\')"
 export VANTREL_TEST_COM_PORT=COM5 VANTREL_TEST_COM_NAME="Serial4 (COM5)"
 "$WINE_RUN" cmd /c "reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\Serial4 /t REG_SZ /d COM5 /f >nul && $WIN_EXE --gtest_brief=0"

@@ -31,7 +31,10 @@ public:
         dialogs.push_back(request);
         return saveFile;
     }
-    void Pause(uint32_t milliseconds) override { pauses.push_back(milliseconds); }
+    void Pause(uint32_t milliseconds) override {
+        pauses.push_back(milliseconds);
+        if (events) events->push_back("pause " + std::to_string(milliseconds));
+    }
 
     bool confirmAnswer = true;
     std::optional<std::filesystem::path> openFile;
@@ -39,6 +42,7 @@ public:
     std::vector<std::wstring> messages;
     std::vector<FileDialogRequest> dialogs;
     std::vector<uint32_t> pauses;
+    std::vector<std::string>* events = nullptr;  // when set, pauses are noted there too, among other fakes'
 
 private:
     Prompter* previous_;

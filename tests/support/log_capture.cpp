@@ -29,8 +29,7 @@ void LogCapture::Clear() {
 }
 
 bool LogCapture::Contains(const std::string& textLine) const {
-    const auto messages = Messages();
-    return std::find(messages.begin(), messages.end(), textLine) != messages.end();
+    return std::ranges::count(Messages(), textLine) > 0;
 }
 
 }  // namespace testsupport

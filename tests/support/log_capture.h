@@ -1,8 +1,4 @@
 // Collects what the code under test logs, without the time stamps.
-//
-//   testsupport::LogCapture log;
-//   port.Open("nothing", 19200);
-//   EXPECT_THAT(log.Messages(), ElementsAre("Failed to open nothing: Error 2", ...));
 #pragma once
 
 #include <string>

@@ -18,8 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Every test of this kind uses COM7 of the one prefix: one at a time. The lock's descriptor is kept
-# from the simulator and Wine, whose server may outlive this script.
+# One test at a time on the prefix's COM7; the lock's descriptor is kept from the simulator and from
+# Wine, whose server may outlive this script.
 exec 9>"$PREFIX.com7.lock"
 flock 9
 # The prefix must be complete before a COM link appears: wineboot setting up a fresh prefix around a
@@ -30,7 +30,7 @@ SIM_PID=$!
 waited=0
 until grep -q '^READY ' "$WORK/ready" 2>/dev/null; do
     waited=$((waited + 1))
-    if [ $waited -gt 100 ]; then echo "vantrel-sim did not start" >&2; exit 1; fi
+    [ $waited -le 100 ] || { echo "vantrel-sim did not start" >&2; exit 1; }
     sleep 0.1
 done
 export VANTREL_TEST_COM_PORT=COM7
