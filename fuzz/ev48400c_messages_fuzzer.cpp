@@ -1,8 +1,5 @@
 // Every EV48-400-C message class parses arbitrary bytes: a refused frame leaves the stored group as it
 // was, and an accepted group written out and parsed again gives the same frame.
-#include <cstddef>
-#include <cstdint>
-
 #include "ev48400c/message_store.h"
 #include "fuzz/fuzz_support.h"
 
@@ -39,12 +36,7 @@ void ProbeUnstored(const Frame& frame) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        fuzzsupport::Setup();
-        fuzzsupport::FillFamilies();
-        return true;
-    }();
-    (void)ready;
+    fuzzsupport::Setup();
     const Frame frame(data, data + size);
     const bool d5 = EV48400C::isD5Model;
     fuzzsupport::ForEachEvGroup([&frame, d5](auto& stored, uint8_t) {

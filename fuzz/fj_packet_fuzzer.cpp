@@ -1,10 +1,5 @@
 // FJ answers and GG:II ids from arbitrary bytes: a refused answer changes no value, an accepted one at
 // most the one it addresses, and every id that parses formats back to the same address.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "fj/packet_codec.h"
 #include "fuzz/fuzz_support.h"
 
@@ -28,11 +23,7 @@ void ProbeId(const std::wstring& id) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static std::vector<uint16_t> values = [] {
-        fuzzsupport::Setup();
-        fuzzsupport::FillFamilies();
-        return fuzzsupport::FjValues();
-    }();
+    static std::vector<uint16_t> values = (fuzzsupport::Setup(), fuzzsupport::FjValues());
     const std::vector<uint8_t> packet(data, data + size);
     const bool accepted = FJ::ParseResponse(packet);
     const std::vector<uint16_t> after = fuzzsupport::FjValues();

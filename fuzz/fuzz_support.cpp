@@ -18,36 +18,13 @@ namespace fuzzsupport {
 
 namespace {
 
-// A sealed frame of the group with a payload that differs from byte to byte.
-Frame PatternFrame(uint8_t id) {
-    Frame frame = EV48400C::NewFrame(id);
-    for (size_t p = EV48400C::kPayloadStart; p < EV48400C::kChecksumPosition; ++p)
-        frame[p] = static_cast<uint8_t>(p * 7 + 3);
-    return EV48400C::SealFrame(std::move(frame), "fuzz");
-}
-
-}  // namespace
-
-InstantPrompter& Setup() {
-    static InstantPrompter* prompter = [] {
-        const auto folder = std::filesystem::temp_directory_path() /
-                            ("vantrel-fuzz-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(folder);
-        logdetail::SetDirectoryOverride(folder);
-        auto* installed = new InstantPrompter;
-        SetPrompter(installed);
-        SetStatusListener({});
-        return installed;
-    }();
-    return *prompter;
-}
-
-void ForgetLog() {
-    logdetail::Reset();
-}
-
 void FillFamilies() {
-    ForEachEvGroup([](auto& stored, uint8_t id) { EV48400C::ParseInto(stored, PatternFrame(id)); });
+    ForEachEvGroup([](auto& stored, uint8_t id) {
+        Frame frame = EV48400C::NewFrame(id);  // a payload that differs from byte to byte
+        for (size_t p = EV48400C::kPayloadStart; p < EV48400C::kChecksumPosition; ++p)
+            frame[p] = static_cast<uint8_t>(p * 7 + 3);
+        EV48400C::ParseInto(stored, EV48400C::SealFrame(std::move(frame), "fuzz"));
+    });
 
     auto& table = FJ::FjValueTable::Instance();
     for (size_t g = 0; g < FJ::kGroupCount; ++g)
@@ -68,7 +45,29 @@ void FillFamilies() {
     Tercel::TakeIdentity(identity);
     Tercel::TercelController().ReadAll();
     DirtyKeys().clear();
-    ForgetLog();
+}
+
+}  // namespace
+
+InstantPrompter& Setup() {
+    static InstantPrompter* prompter = [] {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("vantrel-fuzz-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(folder);
+        logdetail::SetDirectoryOverride(folder);
+        auto* installed = new InstantPrompter;
+        installed->file = folder / "input.vtdata";
+        SetPrompter(installed);
+        SetStatusListener({});
+        FillFamilies();
+        ForgetLog();
+        return installed;
+    }();
+    return *prompter;
+}
+
+void ForgetLog() {
+    logdetail::Reset();
 }
 
 std::vector<uint16_t> FjValues() {
@@ -79,31 +78,25 @@ std::vector<uint16_t> FjValues() {
     return values;
 }
 
-std::string Snapshot(Family family) {
-    const bool all = family == Family::None;
+std::string Snapshot() {
     std::string out;
-    if (all || family == Family::EV48400C) {
-        ForEachEvGroup([&out](const auto& stored, uint8_t) {
-            const Frame frame = stored ? stored->Serialize() : Frame{'-'};
-            out.append(frame.begin(), frame.end());
-            out += '|';
-        });
-        out += EV48400C::isD5Model ? "D5|" : "-|";
+    ForEachEvGroup([&out](const auto& stored, uint8_t) {
+        const Frame frame = stored ? stored->Serialize() : Frame{'-'};
+        out.append(frame.begin(), frame.end());
+        out += '|';
+    });
+    out += EV48400C::isD5Model ? "D5|" : "-|";
+    for (const uint16_t v : FjValues()) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>(v >> 8);
     }
-    if (all || family == Family::FJ)
-        for (const uint16_t v : FjValues()) {
-            out += static_cast<char>(v & 0xFF);
-            out += static_cast<char>(v >> 8);
-        }
-    if (all || family == Family::Tercel) {
-        std::vector<std::pair<uint16_t, uint16_t>> registers(Tercel::Registers().begin(),
-                                                             Tercel::Registers().end());
-        std::sort(registers.begin(), registers.end());
-        // A register never read reads as 0 and may be added as 0 by any reader: only values count.
-        for (const auto& [address, value] : registers)
-            if (value != 0) out += std::to_string(address) + '=' + std::to_string(value) + ',';
-        if (const auto& identity = Tercel::Objects().identity) out += identity->Describe();
-    }
+    std::vector<std::pair<uint16_t, uint16_t>> registers(Tercel::Registers().begin(),
+                                                         Tercel::Registers().end());
+    std::sort(registers.begin(), registers.end());
+    // A register never read reads as 0 and may be added as 0 by any reader: only values count.
+    for (const auto& [address, value] : registers)
+        if (value != 0) out += std::to_string(address) + '=' + std::to_string(value) + ',';
+    if (const auto& identity = Tercel::Objects().identity) out += identity->Describe();
     for (const auto& key : DirtyKeys()) out += '|' + text::WideToUtf8(key);
     return out;
 }

@@ -1,8 +1,8 @@
-// What every fuzz target shares: a log that never grows or reaches a file, a prompter that answers at
-// once, and the three families filled with known values so that a refused input can be seen to change
-// nothing.
+// What every fuzz target shares: a log that never reaches a file, a prompter that answers at once, and
+// the three families filled with known values, so that a refused input can be seen to change nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,22 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "core/family.h"
 #include "core/prompter.h"
 #include "ev48400c/message_store.h"
 
 namespace fuzzsupport {
 
 // Stops the run with a message libFuzzer keeps beside the input that caused it.
-[[noreturn]] inline void Fail(const char* what) {
+inline void Check(bool condition, const char* what) {
+    if (condition) return;
     std::fprintf(stderr, "property violated: %s\n", what);
     std::abort();
 }
-inline void Check(bool condition, const char* what) {
-    if (!condition) Fail(what);
-}
 
-// Pauses pass at once; file dialogs answer with the file set here; questions are refused.
+// Pauses pass at once; file dialogs answer with the scratch file; questions are refused.
 class InstantPrompter final : public Prompter {
 public:
     void ShowMessage(const std::wstring&, const std::wstring&, MessageIcon) override {}
@@ -35,17 +32,15 @@ public:
     std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogRequest&) override { return file; }
     void Pause(uint32_t) override {}
 
-    std::optional<std::filesystem::path> file;
+    std::filesystem::path file;
 };
 
-// Once per process: the log goes to a scratch folder, the prompter is installed, and the status line
-// has no listener.
+// Once per process: the log and the scratch file in a folder of their own, the prompter installed, no
+// status listener, and every family's groups and lists made with values that are not zero, as after a
+// read. Called again, it only hands back the prompter.
 InstantPrompter& Setup();
 // Drops the lines logged by the last input, so memory stays flat over millions of inputs.
 void ForgetLog();
-
-// Every family's groups and lists made, with values that are not zero, as after a read.
-void FillFamilies();
 
 // f(stored group, its message id) for every EV48-400-C group the message store holds.
 template <typename F>
@@ -66,8 +61,8 @@ void ForEachEvGroup(F&& f) {
 // Every FJ value, group by group.
 std::vector<uint16_t> FjValues();
 
-// Everything a refused input must leave alone: the stored values of the family (of all three when none
-// is named), the Tercel identity and the set of changed keys.
-std::string Snapshot(Family family = Family::None);
+// Everything a refused input must leave alone: the stored values of all three families, the Tercel
+// identity and the set of changed keys.
+std::string Snapshot();
 
 }  // namespace fuzzsupport

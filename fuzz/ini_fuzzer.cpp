@@ -2,10 +2,6 @@
 // and a name and value the document takes can be read back.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "core/ini_file.h"
 #include "fuzz/fuzz_support.h"
 
@@ -15,23 +11,21 @@ using fuzzsupport::Check;
 
 constexpr size_t kWholeValue = 1 << 20;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // A value that reads back as it was written: no blanks at its ends and no surrounding quotes.
 bool ReadsBackAsWritten(const std::string& value) {
     if (value.empty()) return true;
-    if (IsBlank(value.front()) || IsBlank(value.back())) return false;
+    const auto blank = [](char c) {
+        return c != 0 && std::string_view(" \t\r\v\f").find(c) != std::string::npos;
+    };
     const char q = value.front();
-    return !(value.size() >= 2 && (q == '"' || q == '\'') && value.back() == q);
+    return !blank(q) && !blank(value.back()) &&
+           !(value.size() >= 2 && (q == '"' || q == '\'') && value.back() == q);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = (fuzzsupport::Setup(), true);
-    (void)ready;
+    fuzzsupport::Setup();
     FuzzedDataProvider input(data, size);
     const std::string section = input.ConsumeRandomLengthString(24);
     const std::string key = input.ConsumeRandomLengthString(24);

@@ -2,11 +2,6 @@
 // page's editor: a refused value changes no stored value and marks nothing.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "core/param_registry.h"
 #include "core/text.h"
 #include "datafiles/tuning_layout.h"
@@ -36,11 +31,7 @@ std::vector<Target> AllLists() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::vector<Target> targets = [] {
-        fuzzsupport::Setup();
-        fuzzsupport::FillFamilies();
-        return AllLists();
-    }();
+    static const std::vector<Target> targets = (fuzzsupport::Setup(), AllLists());
     if (targets.empty()) return 0;
     FuzzedDataProvider input(data, size);
     const Target& target = targets[input.ConsumeIntegralInRange<size_t>(0, targets.size() - 1)];
@@ -49,18 +40,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string typed = input.ConsumeRemainingBytesAsString();
 
     DirtyKeys().clear();
-    const std::string before = fuzzsupport::Snapshot(target.family);
+    const std::string before = fuzzsupport::Snapshot();
     if (throughEditor) {
         const ParamEntry entry = (*target.list)[index];
         const std::wstring opened = text::Utf8ToWide(entry.getter(entry.owner));
         const auto result = session::CommitEdit(target.family, entry, text::Utf8ToWide(typed), opened);
-        Check(
-            result.outcome == session::EditOutcome::Stored || fuzzsupport::Snapshot(target.family) == before,
-            "a refused edit changes nothing");
+        Check(result.outcome == session::EditOutcome::Stored || fuzzsupport::Snapshot() == before,
+              "a refused edit changes nothing");
     } else {
         const std::string label = text::WideToUtf8((*target.list)[index].label);
         // Taken or not is known only once the value is applied, before the snapshot is compared.
-        Check(ApplyParamValue(*target.list, label, typed) || fuzzsupport::Snapshot(target.family) == before,
+        Check(ApplyParamValue(*target.list, label, typed) || fuzzsupport::Snapshot() == before,
               "a refused profile value changes nothing");
     }
     DirtyKeys().clear();

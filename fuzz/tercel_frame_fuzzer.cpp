@@ -1,8 +1,5 @@
 // Tercel answers and replayed frames from arbitrary bytes: the response check never reads past a frame,
 // and a frame the handler refuses changes no register, no changed key and not the identity.
-#include <cstddef>
-#include <cstdint>
-
 #include "core/param_registry.h"
 #include "fuzz/fuzz_support.h"
 #include "tercel/command_codec.h"
@@ -21,12 +18,7 @@ std::string IdentityText() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = [] {
-        fuzzsupport::Setup();
-        fuzzsupport::FillFamilies();
-        return true;
-    }();
-    (void)ready;
+    fuzzsupport::Setup();
     const Frame frame(data, data + size);
     const bool valid = Tercel::ValidateResponse(frame);
     if (valid) Check(frame.size() >= Tercel::kReadAnswerLength && frame[0] == Tercel::kSom, "a valid answer");

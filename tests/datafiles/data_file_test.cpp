@@ -1,61 +1,144 @@
-// Saving backups, the bytes of stored backups, and what a loaded file converts or marks.
+// Backups and profiles without a controller: saving, stored files of any installation, what a load
+// converts or marks, and damaged or hostile files refused whole with nothing of them left in the model
+// or in the marked keys. Inspect reads a backup without a controller and must come to the same verdict.
 #include "datafiles/data_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/hex_text.h"
+#include "core/payload_cipher.h"
+#include "core/text.h"
 #include "ev48400c/entry_lists.h"
+#include "ev48400c/frame_codec.h"
+#include "ev48400c/message_store.h"
+#include "fj/packet_codec.h"
+#include "fj/parameter_table.h"
+#include "fj/value_table.h"
+#include "tercel/command_codec.h"
+#include "tercel/config.h"
+#include "tercel/drive_info.h"
 #include "tercel/entry_lists.h"
-#include "tests/datafiles/data_file_fixture.h"
+#include "tercel/family_state.h"
+#include "tercel/motor.h"
+#include "tercel/register_entries.h"
+#include "tercel/speed_control.h"
+#include "tercel/vehicle.h"
 #include "tests/support/entries.h"
+#include "tests/support/fake_prompter.h"
+#include "tests/support/families.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-using namespace datafilestest;
+using datafiles::DataFilePart;
 using testing::ElementsAre;
 using testing::HasSubstr;
+using Bytes = std::vector<uint8_t>;
 
-using DataFile = DataFileTest;
+const DataFilePart* const kFj = &datafiles::kFjDataFile;
+const DataFilePart* const kTercel = &datafiles::kTercelDataFile;
+const DataFilePart* const kEv = &datafiles::kEv48400cDataFile;
+const host::LocalTime kJuly8 = {2025, 7, 8, 14, 5, 9, 0};
 
-TEST_F(DataFile, ProposesANameFromTheControllerAndTheTimeInItsBackupsFolder) {
-    prompter_.saveFile.reset();
-    datafiles::DataFileContext context = Context(kTercel);
-    context.createBackupsFolder = true;
-    EXPECT_FALSE(datafiles::SaveBackup(context, kJuly8));
-    ASSERT_EQ(prompter_.dialogs.size(), 1u);
-    EXPECT_EQ(prompter_.dialogs[0].proposedName, "Vantrel-Tercel-Backup-20250708_140509.vtdata");
-    EXPECT_EQ(prompter_.dialogs[0].initialDirectory, dir_.Path() / "Tercel" / "backups");
-    EXPECT_TRUE(std::filesystem::is_directory(dir_.Path() / "Tercel" / "backups"));
+// Every editable entry of the tabs a backup writes, at the low end of its limits.
+void AtLowLimits(const std::vector<datafiles::TabLayout>& layout) {
+    for (const auto tab : {datafiles::TuningTab::Tuning, datafiles::TuningTab::Sink})
+        for (const ParamEntry* entry : datafiles::SectionRows(datafiles::TabSections(layout, tab))) {
+            if (entry->readOnly) continue;
+            const auto range = EntryRange(*entry);
+            ASSERT_TRUE(range) << text::WideToUtf8(entry->label);
+            entry->setter(entry->owner, paramdetail::NumberText(range->low));
+        }
 }
 
-TEST_F(DataFile, APathPastItsLimitWritesNothing) {
-    // The backups path of an FJ controller adds exactly this much to the executable folder.
-    const size_t added = std::string("/FJ/backups/Vantrel-FJ-Backup-20250708_140509.vtdata").size();
-    const size_t fits = datafiles::kMaxPathLength - added - text::PathToUtf8(dir_.Path()).size() - 2;
-    for (const size_t length : {fits + 1, fits}) {
-        SCOPED_TRACE(length);
-        datafiles::DataFileContext context = Context(kFj);
+// What the families hold: every FJ value, every Tercel register that is not 0, the EV48-400-C
+// accelerator group's bytes, and the keys marked for writing.
+std::string State() {
+    std::string out;
+    const auto& table = FJ::FjValueTable::Instance();
+    for (uint8_t g = 0; g < FJ::kGroupCount; ++g)
+        for (uint8_t i = 0; i < FJ::kIndexCount; ++i) out += std::to_string(table.Get(g, i)) + ',';
+    const std::map<uint16_t, uint16_t> registers(Tercel::Registers().begin(), Tercel::Registers().end());
+    for (const auto& [address, value] : registers)
+        if (value != 0) out += std::to_string(address) + '=' + std::to_string(value) + ',';
+    if (const auto& pedal = EV48400C::Messages().acceleratorPedal) out += ToHex(pedal->Serialize());
+    for (const auto& key : DirtyKeys()) out += '|' + text::WideToUtf8(key);
+    return out;
+}
+
+class DataFile : public testing::Test {
+protected:
+    void SetUp() override { Fill(); }
+    void TearDown() override { testsupport::ResetFamilies(); }
+
+    // FJ and Tercel at the low end of their limits, the EV48-400-C accelerator group read, nothing marked.
+    static void Fill() {
+        testsupport::ResetFamilies();
+        FJ::BuildEntryLists();
+        AtLowLimits(datafiles::FjLayout());
+        auto& objects = Tercel::Objects();
+        const auto make = [](auto& block) {
+            block = std::make_shared<typename std::remove_reference_t<decltype(block)>::element_type>();
+            block->BuildParamEntries();
+        };
+        make(objects.config), make(objects.driveInfo), make(objects.motor);
+        make(objects.speedControl), make(objects.vehicle);
+        auto& registers = Tercel::Registers();
+        registers[Tercel::kSpeedResponseModeRegister] = 0;
+        registers[Tercel::kCurrentScaleRegister] = 1;
+        registers[Tercel::kMaxCurrentRegister] = 32767;  // one ampere per count
+        AtLowLimits(datafiles::TercelLayout());
+        ASSERT_TRUE(EV48400C::ParseInto(
+            EV48400C::Messages().acceleratorPedal,
+            EV48400C::SealFrame(EV48400C::NewFrame(EV48400C::kAcceleratorPedalId), "test")));
+        DirtyKeys().clear();
+    }
+
+    datafiles::DataFileContext Context(const DataFilePart* part) const {
+        datafiles::DataFileContext context;
+        context.part = part;
+        context.executableDirectory = dir_.Path();
+        context.createBackupsFolder = false;
+        return context;
+    }
+    // Saved through the dialog; the text written.
+    std::string Save(const DataFilePart* part) {
+        prompter_.saveFile = dir_ / "saved.vtdata";
+        EXPECT_TRUE(datafiles::SaveBackup(Context(part), kJuly8));
+        return testsupport::ReadFileBytes(dir_ / "saved.vtdata");
+    }
+    bool Load(const DataFilePart* part, const std::string& text) {
+        testsupport::WriteFileBytes(dir_ / "loaded.vtdata", text);
+        prompter_.openFile = dir_ / "loaded.vtdata";
+        prompter_.messages.clear();
+        return datafiles::LoadDataFile(Context(part));
+    }
+    std::string Warning() const {
+        return prompter_.messages.empty() ? std::string() : text::WideToUtf8(prompter_.messages.back());
+    }
+
+    testsupport::TempDir dir_;
+    testsupport::FakePrompter prompter_;
+};
+
+// Without a family, or with a backups folder past the path limit: no dialog, no folder, the file untouched.
+TEST_F(DataFile, ABackupThatCannotBeMadeWritesNothing) {
+    for (const bool tooLong : {false, true}) {
+        datafiles::DataFileContext context = Context(tooLong ? kFj : nullptr);
         context.createBackupsFolder = true;
-        context.executableDirectory = dir_.Path() / std::string(length, 'x');
+        const std::string folder(tooLong ? datafiles::kMaxPathLength / 2 : 1, 'x');
+        context.executableDirectory = dir_.Path() / folder / folder;
+        testsupport::WriteFileBytes(dir_ / "backup.vtdata", "precious");
         prompter_.saveFile = dir_ / "backup.vtdata";
         prompter_.messages.clear();
-        const bool saved = datafiles::SaveBackup(context, kJuly8);
-        EXPECT_EQ(saved, length == fits);
-        EXPECT_EQ(std::filesystem::exists(dir_ / "backup.vtdata"), saved);
-        EXPECT_EQ(std::filesystem::exists(context.executableDirectory), saved);
-        if (!saved) {
-            EXPECT_THAT(prompter_.messages, ElementsAre(L"Warning: Path too long"));
-        }
+        EXPECT_FALSE(datafiles::SaveBackup(context, kJuly8));
+        EXPECT_THAT(prompter_.messages, ElementsAre(tooLong ? L"Warning: Path too long"
+                                                            : L"Warning: Controller Undefined - Cant Save"));
+        EXPECT_TRUE(prompter_.dialogs.empty());
+        EXPECT_FALSE(std::filesystem::exists(dir_ / folder));
+        EXPECT_EQ(testsupport::ReadFileBytes(dir_ / "backup.vtdata"), "precious");
     }
-}
-
-TEST_F(DataFile, WithoutAFamilyNoDialogAndTheChosenFileKeepsItsText) {
-    testsupport::WriteFileBytes(dir_ / "backup.vtdata", "precious");
-    prompter_.saveFile = dir_ / "backup.vtdata";
-    EXPECT_FALSE(datafiles::SaveBackup(Context(nullptr), kJuly8));
-    EXPECT_THAT(prompter_.messages, ElementsAre(L"Warning: Controller Undefined - Cant Save"));
-    EXPECT_TRUE(prompter_.dialogs.empty());
-    EXPECT_EQ(testsupport::ReadFileBytes(dir_ / "backup.vtdata"), "precious");
 }
 
 // A name given on the command line may hold line breaks; it must not start lines of its own.
@@ -69,8 +152,8 @@ TEST_F(DataFile, ACustomerNameStaysOnItsLine) {
     EXPECT_EQ(text.find("\n[Data]"), text.rfind("\n[Data]"));
 }
 
-// Files written by another installation with the same key, on either platform: the records are fixed
-// text here, so both builds must read the same bytes into the same values, and write the same bytes.
+// Files written by another installation with the same key, on either platform: both builds must read the
+// same bytes into the same values, and write the same bytes.
 TEST_F(DataFile, StoredFilesOfAnyInstallationLoad) {
     ASSERT_TRUE(Load(kFj,
                      "[FILE]\nControllerType=FJ\nType=Backup\n\n[Data]\n"
@@ -133,11 +216,208 @@ TEST_F(DataFile, Ev48400cRestoreMarksAGroupChangedBelowTheShownPrecision) {
     ASSERT_TRUE(Load(kEv, backup)) << Warning();
     EXPECT_EQ(Messages().acceleratorPedal->Serialize(), atBackup);
     EXPECT_TRUE(DirtyKeys().count(L"Accelerator_MinValue_V"));
-
     // Loaded again, nothing differs and nothing more is marked.
     DirtyKeys().clear();
     ASSERT_TRUE(Load(kEv, backup));
     EXPECT_TRUE(DirtyKeys().empty());
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The line of the text that starts with the prefix, without its line end.
+std::string LineOf(const std::string& text, const std::string& prefix) {
+    const size_t at = text.find("\n" + prefix) + 1;
+    return text.substr(at, text.find('\n', at) - at);
+}
+
+std::string Record(const Bytes& frame) {
+    return EncryptPayload(ToHex(frame));
+}
+
+// The file with the record d0 holding the frame.
+std::string WithD0(const std::string& file, const Bytes& frame) {
+    return Replace(file, LineOf(file, "d0="), "d0=" + Record(frame));
+}
+
+Bytes Damaged(Bytes frame) {
+    frame.back() ^= 0x01;
+    return frame;
+}
+
+// Backups of each family as saved, to be made hostile.
+struct Saved {
+    std::string fj, tercel, ev;
+};
+
+const struct {
+    const char* what;
+    const DataFilePart* part;
+    std::string (*file)(const Saved&);
+    const char* reason;
+    bool byRecords;  // refused for its records: inspect, which reads no header rule, must agree
+} kRefusedFiles[] = {
+    {"FJ CRC", kFj,
+     [](const Saved& s) { return WithD0(s.fj, Damaged(FJ::BuildWriteRequest(0x0D, 0x1F, 100))); },
+     "record [Data] d0: its CRC does not match", true},
+    {"FJ read request", kFj, [](const Saved& s) { return WithD0(s.fj, FJ::BuildReadRequest(0x0D, 0x1F)); },
+     "it is not an FJ write request", true},
+    {"FJ read-only", kFj, [](const Saved& s) { return WithD0(s.fj, FJ::BuildWriteRequest(0x13, 0x3D, 1)); },
+     "which is read-only", true},
+    {"FJ limits", kFj, [](const Saved& s) { return WithD0(s.fj, FJ::BuildWriteRequest(0x0D, 0x1F, 60000)); },
+     "outside the limits 0 to 6000", true},
+    {"FJ no setting", kFj, [](const Saved& s) { return WithD0(s.fj, FJ::BuildWriteRequest(0x30, 0x00, 1)); },
+     "30:00 is not a setting", true},
+    {"FJ not enciphered", kFj, [](const Saved& s) { return Replace(s.fj, LineOf(s.fj, "d5="), "d5=ZZ"); },
+     "record [Data] d5: it does not decipher", true},
+    {"FJ, a Tercel backup relabelled", kFj,
+     [](const Saved& s) { return Replace(s.tercel, "ControllerType=Tercel", "ControllerType=FJ"); },
+     "it is not an FJ write request", true},
+    {"FJ no records", kFj, [](const Saved& s) { return s.fj.substr(0, s.fj.find("\n[Data]\n") + 8); },
+     "it holds no records", true},
+    {"FJ d0 twice", kFj,
+     [](const Saved& s) { return s.fj + "d0=" + Record(FJ::BuildWriteRequest(0x0D, 0x1F, 2)); },
+     "its key d0 is given twice", true},
+    {"Tercel checksum", kTercel,
+     [](const Saved& s) { return WithD0(s.tercel, Damaged(Tercel::BuildWriteFrame(2878, 100))); },
+     "its checksum does not match", true},
+    {"Tercel read", kTercel, [](const Saved& s) { return WithD0(s.tercel, Tercel::BuildReadFrame(2878)); },
+     "it is not a Tercel register write", true},
+    {"Tercel read-only", kTercel,
+     [](const Saved& s) { return WithD0(s.tercel, Tercel::BuildWriteFrame(126, 5)); },
+     "Application Software ID, which is read-only", true},
+    {"Tercel limits", kTercel,
+     [](const Saved& s) { return WithD0(s.tercel, Tercel::BuildWriteFrame(2878, 65000)); },
+     "outside the limits 0 to 10000", true},
+    // The motor maximum the file itself sets (0) bounds the forward speed.
+    {"Tercel limit set by the file", kTercel,
+     [](const Saved& s) { return s.tercel + "d90=" + Record(Tercel::BuildWriteFrame(2586, 1)) + "\n"; },
+     "outside the limits 0 to 0", true},
+    {"EV48-400-C group damaged", kEv,
+     [](const Saved& s) { return Replace(s.ev, LineOf(s.ev, "data="), "data=ZZ"); }, "it does not decipher",
+     true},
+    {"EV48-400-C group twice", kEv,
+     [](const Saved& s) { return s.ev + "\n[Accelerator]\n" + LineOf(s.ev, "data=") + "\n"; },
+     "its section [Accelerator] is given twice", true},
+    {"another family's file", kEv, [](const Saved& s) { return s.fj; }, "Incorrect Controller Type: FJ",
+     false},
+    {"unknown type", kTercel,
+     [](const Saved& s) { return Replace(s.tercel, "Type=Backup", "Type=Snapshot"); },
+     "Unknown file type: Snapshot", false},
+    // Refused by its size before it is read: a file of blank lines once took gigabytes to look at.
+    {"a file past the size limit", kFj, [](const Saved& s) { return s.fj + std::string(2 << 20, '\n'); },
+     "too large", false},
+};
+
+// What inspect says of the file, read as it reads it: without a controller.
+std::string InspectVerdict(const DataFilePart& part, const std::string& text) {
+    const IniDocument document(text);
+    const auto records = part.backupRecords(document, true);
+    if (const auto* damaged = datafiles::FirstDamaged(records)) return damaged->damage;
+    return datafiles::IntegrityProblem(document, records);
+}
+
+TEST_F(DataFile, RefusedFilesChangeNothingAndInspectAgrees) {
+    const Saved saved{Save(kFj), Save(kTercel), Save(kEv)};
+    for (const auto& c : kRefusedFiles) {
+        SCOPED_TRACE(c.what);
+        Fill();
+        DirtyKeys().insert(L"0F:1C");  // an edit made before the load stays as it is
+        const std::string file = c.file(saved);
+        const std::string before = State();
+        EXPECT_FALSE(Load(c.part, file));
+        EXPECT_TRUE(State() == before);
+        EXPECT_THAT(Warning(), HasSubstr(c.reason));
+        if (!c.byRecords) continue;
+
+        testsupport::ResetFamilies();
+        const std::string reason = c.reason;  // without the record named, which inspect shows apart
+        const size_t named = reason.find(": ");
+        EXPECT_THAT(InspectVerdict(*c.part, file),
+                    HasSubstr(named == std::string::npos ? reason : reason.substr(named + 2)));
+        // Inspect borrows the entries it needs and leaves the families as it found them.
+        EXPECT_TRUE(FJ::List(FJ::kSpeedTuningList).empty());
+        EXPECT_TRUE(Tercel::List(Tercel::kSpeedLimitList).empty());
+        EXPECT_FALSE(Tercel::Objects().speedControl);
+    }
+}
+
+// A family's profile lines: {a} and {b} stand for two labels of the list, {va} and {vb} for values they
+// take, {s} for their section and {o} for another section of the family's profiles.
+const struct ProfileFamily {
+    const DataFilePart* part;
+    const char* name;
+    const char* section;
+    const char* other;
+    std::string_view list;
+    const wchar_t* a;
+    const wchar_t* b;
+    const char* va;
+    const char* vb;
+} kProfileFamilies[] = {
+    {kFj, "FJ", "Tuning", "Sink", FJ::kSpeedTuningList, L"0D:1F", L"0F:1C", "100", "10"},
+    {kTercel, "Tercel", "Tuning", "Sink", Tercel::kSpeedLimitList, L"2878", L"2754", "100", "10"},
+    {kEv, "EV48-400-C", "Accelerator", "Slope Control", EV48400C::kAcceleratorList, L"Accelerator_MinValue_V",
+     L"Accelerator_MaxValue_V", "1.5", "4.5"},
+};
+
+const struct {
+    const char* what;
+    std::string lines;
+    const char* reason;
+} kRefusedProfiles[] = {
+    {"every line refused", "No Such Setting=5\nNor This=7\n",
+     "No Such Setting=5: no such setting under [{s}]"},
+    {"one line beyond its limits", "{a}={va}\n{b}=60000\n", "{b}=60000: outside its limits"},
+    {"a decimal comma", "{a}={va}\n{b}=1,5\n", "{b}=1,5: a decimal comma"},
+    {"a number and more", "{a}={va}\n{b}=5000abc\n", "{b}=5000abc: not a number"},
+    {"a digit that is not ASCII", "{a}={va}\n{b}=\xEF\xBC\x95\n", "{b}=\xEF\xBC\x95: not a number"},
+    {"a label twice", "{a}={va}\n{b}={vb}\n{a}={va}\n", "{a}={va}: given twice"},
+    {"a setting under another section", "{a}={va}\n[{o}]\n{b}={vb}\n",
+     "{b}={vb}: no such setting under [{o}]"},
+    {"a line that is no setting", "{a}={va}\njust words\n", "just words: not label=value"},
+    {"a section longer than its reader takes in", "{b}={vb}\n{a}=" + std::string(4100, '0') + "1\n",
+     "[{s}]: longer than 4096 characters"},
+    {"empty", "", "holds no settings"},
+};
+
+std::string Filled(std::string lines, const ProfileFamily& family) {
+    const std::pair<std::string, std::string> fields[] = {
+        {"{a}", text::WideToUtf8(testsupport::Entry(family.list, family.a).label)},
+        {"{b}", text::WideToUtf8(testsupport::Entry(family.list, family.b).label)},
+        {"{va}", family.va},
+        {"{vb}", family.vb},
+        {"{s}", family.section},
+        {"{o}", family.other}};
+    for (const auto& [field, value] : fields)
+        for (size_t at; (at = lines.find(field)) != std::string::npos;)
+            lines.replace(at, field.size(), value);
+    return lines;
+}
+
+TEST_F(DataFile, ProfilesAreTakenWholeOrNotAtAll) {
+    for (const auto& family : kProfileFamilies) {
+        // The header's names in any case.
+        const std::string header = std::string("[file]\ncontrollertype=") + family.name +
+                                   "\ntype=profile\n\n[" + family.section + "]\n";
+        for (const auto& c : kRefusedProfiles) {
+            SCOPED_TRACE(std::string(family.name) + ": " + c.what);
+            DirtyKeys() = {L"earlier edit"};
+            const std::string before = State();
+            EXPECT_FALSE(Load(family.part, header + Filled(c.lines, family)));
+            EXPECT_TRUE(State() == before);
+            EXPECT_THAT(Warning(), HasSubstr(Filled(c.reason, family)));
+            EXPECT_THAT(Warning(), HasSubstr("was not loaded"));
+        }
+        SCOPED_TRACE(family.name);
+        DirtyKeys().clear();
+        ASSERT_TRUE(Load(family.part, header + Filled("{a}={va}\n{b} = {vb}\n", family))) << Warning();
+        EXPECT_EQ(testsupport::Shown(family.list, family.a), family.va);
+        EXPECT_EQ(DirtyKeys(), (DirtyKeySet{family.a, family.b}));
+    }
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
-// A backup put back onto a simulated controller of each family: read, save, change one value of every
-// editable list and write it, load the backup and write again. The controller must then answer with
-// what it held when the backup was made, and only what was changed may be marked for writing.
-// Natively the simulator runs on a pseudo-terminal for each test; under Wine, wine_sim_test.sh maps
-// the simulator of the family chosen by GTEST_FILTER as a COM port, through the Win32 port.
+// A backup put back onto a simulated controller of each family: after a change to every editable list is
+// written, loading the backup marks only what changed, and writing it gives back what the controller held.
+// Under Wine, wine_sim_test.sh maps the simulator of the family GTEST_FILTER names as a COM port.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
-#include <memory>
 
 #include "datafiles/data_file.h"
 #include "serial/serial_port.h"

@@ -9,29 +9,23 @@
 #include "tercel/family_state.h"
 #include "tercel/register_entries.h"
 
-namespace {
-
 TEST(TuningLayout, TercelAccelerationFollowsTheSpeedResponseMode) {
     ParamRegistry::Instance().Clear();
-    // One marker row per list, named after it.
     for (const auto name : {Tercel::kAccelerationMode0List, Tercel::kAccelerationMode1List}) {
-        ParamEntry entry;
-        entry.label = text::Utf8ToWide(name);
-        ParamRegistry::Instance().List(name) = {entry};
+        ParamRegistry::Instance().List(name) = {ParamEntry{}};
+        ParamRegistry::Instance().List(name)[0].label = text::Utf8ToWide(name);  // a row named after its list
     }
-    const std::pair<uint16_t, std::vector<std::wstring>> cases[] = {
-        {0, {L"Tercel Acceleration Mode 0"}}, {1, {L"Tercel Acceleration Mode 1"}}, {2, {}}};
-    for (const auto& [mode, expected] : cases) {
+    for (const auto& [mode, expected] : {std::pair<uint16_t, std::wstring>{0, L"Tercel Acceleration Mode 0"},
+                                         {1, L"Tercel Acceleration Mode 1"},
+                                         {2, L""}}) {
         Tercel::Registers()[Tercel::kSpeedResponseModeRegister] = mode;
-        std::vector<std::wstring> rows;
+        std::wstring rows;
         for (const auto& section :
              datafiles::TabSections(datafiles::TercelLayout(), datafiles::TuningTab::Tuning))
             if (section.heading == "Accelleration/Deceleration")
-                for (const ParamEntry* row : datafiles::SectionRows({section})) rows.push_back(row->label);
+                for (const ParamEntry* row : datafiles::SectionRows({section})) rows += row->label;
         EXPECT_EQ(rows, expected) << mode;
     }
     ParamRegistry::Instance().Clear();
     Tercel::Registers().clear();
 }
-
-}  // namespace

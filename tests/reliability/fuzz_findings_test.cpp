@@ -10,12 +10,11 @@ namespace {
 // A key that begins with a UTF-8 byte-order mark was stored, but every read skips the mark at the start
 // of a line: the value could never be read back. Such a key is now refused like one beginning with ';'.
 TEST(FuzzFindings, IniKeysThatCannotBeReadBackAreRefused) {
-    struct Case {
+    const struct {
         const char* what;
         std::string key;
         bool taken;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"byte-order mark first", "\xEF\xBB\xBFk", false},
         {"byte-order mark after blanks", "\x0b\xEF\xBB\xBF\x0b\\", false},
         {"comment mark first", ";k", false},

@@ -1,5 +1,5 @@
-// The page logic the tuning and faults pages share with the command line: rows and their tags, the
-// commit of an edited value, and the fault rows per family.
+// The page logic the tuning and faults pages share with the command line: the commit of an edited value,
+// and the fault rows per family.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@
 
 namespace {
 
-using datafiles::TuningTab;
 using session::EditOutcome;
 
 // A plain field behind a synthetic entry, so each rule of the commit is seen on its own.
@@ -49,9 +48,10 @@ protected:
 
 using CommitEdit = PagesTest;
 
-// A typed text is taken only when all of it is a number inside the limits; a refusal changes nothing.
+// A typed text is taken only when all of it is a number inside the limits (an enumeration whose limits are
+// option names takes the index of an option); a refusal changes nothing.
 TEST_F(CommitEdit, OnlyAWholeNumberInsideTheLimitsIsStored) {
-    enum Entry { Plain, ThrowingSetter, MaximumUnknown, ReadOnly };
+    enum Entry { Plain, ThrowingSetter, MaximumUnknown, ReadOnly, Options };
     const struct {
         const wchar_t* typed;
         Entry entry;
@@ -66,41 +66,26 @@ TEST_F(CommitEdit, OnlyAWholeNumberInsideTheLimitsIsStored) {
         {L"\uFF17\uFF15", Plain, EditOutcome::Refused, 50},  // full-width digits
         {L"\u0667\u0665", Plain, EditOutcome::Refused, 50},  // Arabic-Indic digits
         {L"60", ThrowingSetter, EditOutcome::Refused, 50},  {L"60", MaximumUnknown, EditOutcome::Refused, 50},
-        {L"60", ReadOnly, EditOutcome::Refused, 50},
+        {L"60", ReadOnly, EditOutcome::Refused, 50},        {L"1", Options, EditOutcome::Stored, 1},
+        {L"2", Options, EditOutcome::Refused, 50},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::WideToUtf8(c.typed) + " / " + std::to_string(c.entry));
         DirtyKeys().clear();
         Field field;
         field.throwOnSet = c.entry == ThrowingSetter;
-        ParamEntry entry = NumberEntry(field);
+        ParamEntry entry =
+            c.entry == Options ? NumberEntry(field, L"DISABLE", L"ENABLE") : NumberEntry(field);
         entry.readOnly = c.entry == ReadOnly;
         if (c.entry == MaximumUnknown)
             entry.maxValue = [](void*) -> std::wstring { throw std::runtime_error("group not read"); };
+        if (c.entry == Options) entry.kind = ParamKind::Enumeration, entry.optionCount = 2;
         const auto result = session::CommitEdit(Family::FJ, entry, c.typed, L"50");
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(field.value, c.stored);
         EXPECT_EQ(DirtyKeys().count(L"speedLimit"), c.outcome == EditOutcome::Stored ? 1u : 0u);
         EXPECT_EQ(result.reason.empty(), c.outcome != EditOutcome::Refused);
     }
-}
-
-TEST_F(CommitEdit, OptionsTakeTheirIndexAndTextIsTakenAsTyped) {
-    Field field;
-    // An enumeration whose limits are option names takes the index of an option.
-    ParamEntry options = NumberEntry(field, L"DISABLE", L"ENABLE");
-    options.kind = ParamKind::Enumeration;
-    options.optionCount = 2;
-    EXPECT_EQ(session::CommitEdit(Family::FJ, options, L"2", L"ENABLE").outcome, EditOutcome::Refused);
-    EXPECT_EQ(session::CommitEdit(Family::FJ, options, L"1", L"ENABLE").outcome, EditOutcome::Stored);
-    EXPECT_EQ(field.value, 1);
-
-    std::string stored;
-    ParamEntry name = NumberEntry(field, L"", L"");
-    name.kind = ParamKind::Text;
-    name.setter = [&stored](void*, const std::string& text) { stored = text; };
-    EXPECT_EQ(session::CommitEdit(Family::FJ, name, L"Cart 7", L"").outcome, EditOutcome::Stored);
-    EXPECT_EQ(stored, "Cart 7");
 }
 
 // A lower motor maximum pulls the speeds it bounds down with it, in either family that has the rule.
@@ -126,34 +111,8 @@ TEST_F(CommitEdit, TheMotorMaximumLimitsTheSpeedsItBounds) {
     EXPECT_EQ(Tercel::Registers()[2586], 4000);
 }
 
-using TuningRows = PagesTest;
-
-TEST_F(TuningRows, OnlyEditableRowsHandOutTheirEntry) {
-    Field field;
-    ParamRegistry::Instance().List(EV48400C::kMotorSpeedList) = {NumberEntry(field)};
-    ParamEntry shown = NumberEntry(field);
-    shown.readOnly = true;
-    ParamRegistry::Instance().List(EV48400C::kFirmwareList) = {shown};
-
-    session::RowRegistry registry;
-    registry.Rebuild(Family::EV48400C);
-    const auto& tuning = registry.Rows(TuningTab::Tuning);
-    ASSERT_GE(tuning.size(), 2u);
-    EXPECT_EQ(tuning[0].tag, session::kHeadingRowTag);
-    ASSERT_EQ(registry.EditableEntry(tuning[1].tag), tuning[1].entry);
-    EXPECT_EQ(session::CellsOf(*tuning[1].entry).max, L"100");
-
-    const auto& info = registry.Rows(TuningTab::Info);
-    ASSERT_EQ(info.size(), 2u);
-    EXPECT_EQ(registry.EditableEntry(info[1].tag), nullptr);
-    EXPECT_EQ(registry.EditableEntry(99), nullptr);
-    EXPECT_EQ(session::CellsOf(*info[1].entry).max, L"");  // read-only rows show no maximum
-
-    EXPECT_EQ(session::FindEntry(Family::EV48400C, L"Speed Limit"), tuning[1].entry);
-    EXPECT_EQ(session::FindEntry(Family::EV48400C, L"nothing"), nullptr);
-}
-
 using FaultRows = PagesTest;
+using Rows = std::vector<std::vector<std::wstring>>;
 
 TEST_F(FaultRows, Ev48400cListsOnlyEntriesReadingExactlyOne) {
     Field one, ten;
@@ -166,7 +125,7 @@ TEST_F(FaultRows, Ev48400cListsOnlyEntriesReadingExactlyOne) {
     second.key = L"13";
     ParamRegistry::Instance().List(EV48400C::kFaultList) = {first, second};
     const auto rows = session::BuildFaultRows(Family::EV48400C, {});
-    EXPECT_EQ(rows.current.rows, (std::vector<std::vector<std::wstring>>{{L"12", L"Throttle Fault"}}));
+    EXPECT_EQ(rows.current.rows, (Rows{{L"12", L"Throttle Fault"}}));
     EXPECT_TRUE(rows.historical.rows.empty());
 }
 
@@ -177,10 +136,9 @@ TEST_F(FaultRows, FjSkipsLevelZeroAndKeepsTablePositions) {
     table.Set(0x0D, 0x09, 2);
     table.Set(0x0D, 0x0A, 31);
     table.Set(0x0D, 0x0B, 9);
-    const auto rows =
-        session::BuildFaultRows(Family::FJ, [](int32_t code) { return "code " + std::to_string(code); });
-    EXPECT_EQ(rows.current.rows,
-              (std::vector<std::vector<std::wstring>>{{L"3", L"31", L"2", L"9", L"code 31"}}));
+    const auto describe = [](int32_t code) { return "code " + std::to_string(code); };
+    EXPECT_EQ(session::BuildFaultRows(Family::FJ, describe).current.rows,
+              (Rows{{L"3", L"31", L"2", L"9", L"code 31"}}));
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ TEST(Settings, ReadsEachWordFromTheFile) {
         {"TRUE", true}, {"Yes", true}, {"1", true},      {"yES", true}, {"on", false},         {"2", false},
         {"", false},    {"no", false}, {"false", false}, {"0", false},  {"yes please", false}, {"01", false},
     };
-    TempDir dir;
-    const auto file = dir / "Vantrel-Settings.ini";
+    const TempDir dir;
     for (const auto& [word, isTrue] : words) {
         SCOPED_TRACE(word);
-        WriteFileBytes(file, std::string("[Probe]\r\nFJ=") + word + "\r\nRXTX=" + word + "\r\n");
+        WriteFileBytes(dir / "settings.ini",
+                       std::string("[Probe]\r\nFJ=") + word + "\r\nRXTX=" + word + "\r\n");
         Settings settings;
-        ASSERT_TRUE(session::ReadSettingsFile(file, settings));
+        ASSERT_TRUE(session::ReadSettingsFile(dir / "settings.ini", settings));
         EXPECT_EQ(settings.probeFj, isTrue);
         EXPECT_EQ(settings.rxtx, isTrue);
     }

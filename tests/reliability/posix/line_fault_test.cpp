@@ -35,16 +35,10 @@ Values Stored(Family family) {
     Values values;
     if (family == Family::EV48400C) {
         const auto& m = EV48400C::Messages();
-        const IMessage* groups[] = {m.firmwareVersion.get(),
-                                    m.motorParameters.get(),
-                                    m.standardGearMode.get(),
-                                    m.acceleratorPedal.get(),
-                                    m.temperatureRegulation.get(),
-                                    m.hillControl.get(),
-                                    m.lowSideDrive.get(),
-                                    m.mileage.get(),
-                                    m.faultList.get()};
-        for (const IMessage* group : groups)
+        for (const IMessage* group : std::initializer_list<const IMessage*>{
+                 m.firmwareVersion.get(), m.motorParameters.get(), m.standardGearMode.get(),
+                 m.acceleratorPedal.get(), m.temperatureRegulation.get(), m.hillControl.get(),
+                 m.lowSideDrive.get(), m.mileage.get(), m.faultList.get()})
             if (group) values[group->GetName()] = ToHex(group->Serialize());
     } else if (family == Family::FJ) {
         const auto& table = FJ::FjValueTable::Instance();
@@ -77,29 +71,6 @@ const Values& Reference(const session::FamilyOps& ops) {
     return cache.emplace(ops.family, std::move(values)).first->second;
 }
 
-// The line of one test, and the family's table entry.
-class FamilyOnALine {
-protected:
-    void Open(const session::FamilyOps& ops) {
-        ops_ = &ops;
-        testsupport::ResetFamilies();
-    }
-    void Close() {
-        SerialPort::Instance().Close();
-        testsupport::ResetFamilies();
-    }
-    std::unique_ptr<testsupport::SimProcess> Connect(const std::vector<std::string>& options) {
-        auto simulator = std::make_unique<testsupport::SimProcess>(ops_->name, dir_.Path(), options);
-        EXPECT_TRUE(simulator->Ready());
-        EXPECT_TRUE(SerialPort::Instance().Open(simulator->PortName(), ops_->baudRate));
-        return simulator;
-    }
-
-    const session::FamilyOps* ops_ = nullptr;
-    testsupport::TempDir dir_;
-    testsupport::FakePrompter prompter_;
-};
-
 // A fault on a share of the answers, the same for every family.
 struct Fault {
     const char* name;
@@ -115,11 +86,35 @@ const Fault kFaults[] = {
     {"Silent100", {"--fault", "silent", "--seed", "59"}},
 };
 
-class LineFault : public FamilyOnALine, public testing::TestWithParam<std::tuple<Ops, Fault>> {
+Ops FamilyOf(Ops ops) {
+    return ops;
+}
+Ops FamilyOf(const std::tuple<Ops, Fault>& param) {
+    return std::get<0>(param);
+}
+
+// The line of one test, and the family's table entry.
+template <typename Param>
+class FamilyOnALine : public testing::TestWithParam<Param> {
 protected:
-    void SetUp() override { Open(*std::get<0>(GetParam())); }
-    void TearDown() override { Close(); }
+    void SetUp() override { testsupport::ResetFamilies(); }
+    void TearDown() override {
+        SerialPort::Instance().Close();
+        testsupport::ResetFamilies();
+    }
+    std::unique_ptr<testsupport::SimProcess> Connect(const std::vector<std::string>& options) {
+        auto simulator = std::make_unique<testsupport::SimProcess>(ops_->name, dir_.Path(), options);
+        EXPECT_TRUE(simulator->Ready());
+        EXPECT_TRUE(SerialPort::Instance().Open(simulator->PortName(), ops_->baudRate));
+        return simulator;
+    }
+
+    const session::FamilyOps* ops_ = FamilyOf(this->GetParam());
+    testsupport::TempDir dir_;
+    testsupport::FakePrompter prompter_;
 };
+
+using LineFault = FamilyOnALine<std::tuple<Ops, Fault>>;
 
 TEST_P(LineFault, EveryValueStoredIsTheControllers) {
     const Fault& fault = std::get<1>(GetParam());
@@ -145,14 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
         return testsupport::FamilyTestName({ops, scenario.index}) + std::get<1>(scenario.param).name;
     });
 
-class PulledLine : public FamilyOnALine, public testing::TestWithParam<Ops> {
+class PulledLine : public FamilyOnALine<Ops> {
 protected:
-    void SetUp() override { Open(*GetParam()); }
-    void TearDown() override { Close(); }
-    // The reopen the port does on its own after a failed exchange, with the port's name and rate. It
-    // waits a fixed time before opening again; a simulator that a loaded machine has not yet scheduled
-    // may not be back by then, and the port then stays closed as after any failed reopen: the test
-    // connects again, as a person would, and says so.
+    // The reopen the port does on its own after a failed exchange. A simulator that a loaded machine has not
+    // yet scheduled may not be back by then, and the port stays closed: the test connects again and says so.
     void ExpectReopened(const testsupport::LogCapture& log, const std::string& port) const {
         const auto lines = log.Messages();
         const auto reopen = std::find(lines.begin(), lines.end(),
