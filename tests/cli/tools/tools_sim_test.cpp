@@ -295,6 +295,9 @@ TEST(CliTools, MonitorWritesOneRowPerPollOfTheLiveValues) {
             EXPECT_TRUE(std::regex_match(rows[i][0], iso)) << rows[i][0];
             EXPECT_EQ(Row(rows[i].begin() + 1, rows[i].end()), values);
         }
+        // The record of that run stays unless the technician asks for it to be replaced.
+        EXPECT_EQ(RunCommand(sim.Args({"monitor", "--count", "1", "--csv", csv})).status, cli::kExitRefused);
+        EXPECT_EQ(CsvRows(csv).size(), 6u);
     }
 }
 
