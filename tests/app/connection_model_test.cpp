@@ -1,10 +1,13 @@
 // The connection page's model over a scripted port: the probe's order and steps, what a failed
-// connect leaves, and what a disconnect clears.
+// connect leaves, and what a disconnect clears; and the main window's pages that a connection adds and
+// takes away.
 #include "app/cards/connection_model.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
+#include "app/dashboard.h"
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "session/family_table.h"
@@ -12,32 +15,30 @@
 #include "tests/serial/fake_serial_backend.h"
 #include "tests/support/log_capture.h"
 
-using ::testing::ElementsAre;
-
 namespace {
+
+using testing::Contains;
+using testing::ElementsAre;
 
 // A driver with the family's name and rate that identifies only when its family is on the wire. With
 // a port to pull, the line takes that port away while the driver reads.
-class FakeDriver final : public ControllerInterface {
-public:
-    FakeDriver(Family of, bool answers, SerialPort* pull)
-        : ops_(session::Ops(of)), answers_(answers), pull_(pull) {}
-    std::string GetName() const override { return ops_.name; }
+struct FakeDriver final : ControllerInterface {
+    FakeDriver(Family of, bool identifies, SerialPort* pulled)
+        : ops(session::Ops(of)), answers(identifies), pull(pulled) {}
+    std::string GetName() const override { return ops.name; }
     bool Identify() override {
-        if (pull_) pull_->Close();
-        return answers_;
+        if (pull) pull->Close();
+        return answers;
     }
-    uint32_t GetBaudRate() const override { return ops_.baudRate; }
+    uint32_t GetBaudRate() const override { return ops.baudRate; }
 
-private:
-    const session::FamilyOps& ops_;
-    bool answers_;
-    SerialPort* pull_;
+    const session::FamilyOps& ops;
+    bool answers;
+    SerialPort* pull;
 };
 
-class FakeView final : public app::ConnectionView {
-public:
-    explicit FakeView(std::vector<std::string>& events) : events_(events) {}
+struct FakeView final : app::ConnectionView {
+    explicit FakeView(std::vector<std::string>& journal) : events(journal) {}
     void ShowPorts(const std::vector<SerialPortInfo>&, int selected) override { shownSelection = selected; }
     int CurrentSelection() const override { return shownSelection; }
     void EnablePortList(bool enabled) override { listEnabled = enabled; }
@@ -50,7 +51,7 @@ public:
     void Repaint() override {}
     void PostConnectionEvent(uint32_t familyCode, bool connected) override {
         posted.emplace_back(familyCode, connected);
-        events_.push_back("post");
+        events.push_back("post");
     }
     void BeginWait() override {}
     void EndWait() override {}
@@ -59,9 +60,7 @@ public:
     bool listEnabled = true, buttonEnabled = false, buttonReadsDisconnect = false;
     std::wstring statusText1;
     std::vector<std::pair<uint32_t, bool>> posted;
-
-private:
-    std::vector<std::string>& events_;
+    std::vector<std::string>& events;
 };
 
 // The page's steps, one a line: the serial port's own business (line settings, time-outs, purges) is
@@ -109,11 +108,10 @@ protected:
     }
 
     void ExpectNotConnected() {
-        EXPECT_FALSE(session::Current().connected);
+        EXPECT_FALSE(session::Current().connected || view.buttonReadsDisconnect);
         EXPECT_EQ(session::ConnectedFamily(), Family::None);
         EXPECT_EQ(view.statusText1, L"Not Connected");
         EXPECT_TRUE(view.listEnabled);
-        EXPECT_FALSE(view.buttonReadsDisconnect);
     }
 
     serialtest::FakePortRig rig;
@@ -131,7 +129,6 @@ TEST_F(ConnectionModelTest, ProbesEachFamilyInTurnUntilOneAnswers) {
     attached = Family::Tercel;
     DirtyKeys().insert(L"MaxSpeed");
     Connect(true);
-
     std::string expected;
     for (const auto& [name, handle] : {std::pair{"FJ", "7"}, {"EV48-400-C", "8"}, {"Tercel", ""}}) {
         expected += "open COM4\nstatus COM4\npause 1000\nstatus Probing Controller for " + std::string(name) +
@@ -177,7 +174,6 @@ TEST_F(ConnectionModelTest, FailedConnectLeavesThePageNotConnected) {
         for (int i = 0; i < c.failingOpens; ++i)
             rig.backend->opens.push_back(OpenResult{kInvalidSerialHandle, 2, OpenFailure::NotFound});
         Connect(c.allFamilies);
-
         EXPECT_EQ(Steps(rig.events), c.steps);
         EXPECT_TRUE(view.posted.empty());
         ExpectNotConnected();
@@ -197,9 +193,7 @@ TEST_F(ConnectionModelTest, DisconnectPostsTheCodeOfTheConnectionAndClearsIt) {
         ports.clear();
         model.RefreshPorts();
         EXPECT_TRUE(view.buttonEnabled && view.buttonReadsDisconnect);
-
         model.ConnectOrDisconnect();
-
         EXPECT_THAT(view.posted,
                     ElementsAre(std::pair{ops->eventCode, true}, std::pair{ops->eventCode, false}));
         EXPECT_TRUE(DirtyKeys().empty());
@@ -207,6 +201,69 @@ TEST_F(ConnectionModelTest, DisconnectPostsTheCodeOfTheConnectionAndClearsIt) {
         EXPECT_FALSE(view.buttonEnabled);
         ExpectNotConnected();
     }
+}
+
+using Labels = std::vector<std::string>;
+
+// Titled with its key; notes when it is hidden and deleted.
+class FakeCard final : public app::CardBase {
+public:
+    FakeCard(std::string name, Labels& journal) : name_(std::move(name)), journal_(journal) {}
+    ~FakeCard() override { journal_.push_back("delete " + name_); }
+    std::string GetTitle() const override { return name_; }
+    void Show(app::PaintSurface&, const app::Rect&) override {}
+    void Hide() override { journal_.push_back("hide " + name_); }
+
+private:
+    std::string name_;
+    Labels& journal_;
+};
+
+class Dashboard : public testing::Test, private app::CardFactory {
+protected:
+    Dashboard() {
+        app::App() = app::AppState{};
+        session::Current() = session::Session{};
+        SetStatusListener([this](const std::wstring& text) { dashboard_.OnStatus(text); });
+    }
+    ~Dashboard() override {
+        SetStatusListener(nullptr);
+        app::App() = app::AppState{};
+        session::Current() = session::Session{};
+    }
+    std::unique_ptr<app::CardBase> MakeCard(const std::string& key) override {
+        return std::make_unique<FakeCard>(key, journal_);
+    }
+    Labels Connect(Family family, bool connected) {
+        journal_.clear();
+        dashboard_.OnConnectionEvent(session::Ops(family).eventCode, connected);
+        Labels labels;
+        for (const auto& entry : dashboard_.NavEntries()) labels.push_back(entry.label);
+        return labels;
+    }
+
+    Labels journal_;
+    app::Dashboard dashboard_{*this};
+};
+
+// Tercel's connection adds its raw frame page as well when the RX/TX setting is on. Whichever page was
+// shown, a disconnect lands on Communications; the next connection's pages are new ones, holding
+// nothing of the last controller.
+TEST_F(Dashboard, ConnectingAddsTheControllerPagesAndDisconnectingRemovesThem) {
+    session::Current().settings.rxtx = true;
+    dashboard_.Start();
+    dashboard_.BuildMainCards();  // as after "I Agree"
+    EXPECT_EQ(Connect(Family::Tercel, true),
+              (Labels{"TuningCard", "Faults", "RXTX", "Comms", "Settings", "About"}));
+    EXPECT_EQ(dashboard_.CurrentKey(), "TuningCard");
+    dashboard_.SelectCard("Faults");
+    EXPECT_EQ(Connect(Family::Tercel, false), (Labels{"Comms", "Settings", "About"}));
+    EXPECT_EQ(dashboard_.CurrentKey(), "Comms");
+    EXPECT_THAT(journal_, ElementsAre("hide TuningCard", "hide Faults", "hide RXTX"));
+
+    EXPECT_EQ(Connect(Family::FJ, true), (Labels{"TuningCard", "Faults", "Comms", "Settings", "About"}));
+    EXPECT_THAT(journal_, Contains("delete TuningCard"));
+    EXPECT_THAT(journal_, Contains("delete Faults"));
 }
 
 }  // namespace

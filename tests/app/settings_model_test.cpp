@@ -1,12 +1,12 @@
 // The settings page's model: RX/TX and Log are offered only while on, so that they can be turned off,
-// and only Save writes what the boxes say.
+// and only Save writes what the boxes say. With Log on, the run's lines reach the log file at exit.
 #include "app/cards/settings_model.h"
 
 #include <gtest/gtest.h>
 
 #include "app/app_ids.h"
+#include "app/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "session/session.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,7 +20,12 @@ protected:
         session::Current() = session::Session{};
         session::Current().settingsPath = dir_ / "Vantrel-Settings.ini";
     }
-    ~SettingsModel() override { session::Current() = session::Session{}; }
+    ~SettingsModel() override {
+        session::Current() = session::Session{};
+        logdetail::SetClock(nullptr);
+        logdetail::SetDirectoryOverride({});
+        logdetail::Reset();
+    }
 
     testsupport::TempDir dir_;
     app::SettingsModel model_;
@@ -40,8 +45,6 @@ TEST_F(SettingsModel, SaveWritesTheBoxesAndAnUntickedOptionGoes) {
     EXPECT_EQ(ReadFileBytes(session::Current().settingsPath),
               "[Probe]\nFJ=false\nEV48-400-C=false\nTercel=true\n");
     EXPECT_FALSE(session::Current().settings.probeEv48400c || session::Current().settings.log);
-    EXPECT_EQ(GetStatus(),
-              L"Saved Settings to " + text::Utf8ToWide(text::PathToUtf8(session::Current().settingsPath)));
     model_.Open();
     EXPECT_FALSE(model_.IsShown(app::kIdLog));
 }
@@ -58,6 +61,25 @@ TEST_F(SettingsModel, CancelAndAnEarlySaveWriteNothing) {
     EXPECT_TRUE(model_.IsChecked(app::kIdProbeFj));
     EXPECT_FALSE(model_.IsChecked(app::kIdProbeTercel));
     EXPECT_FALSE(std::filesystem::exists(session::Current().settingsPath));
+}
+
+TEST_F(SettingsModel, TheRunIsAppendedAtExitOnlyWithLogOn) {
+    logdetail::SetClock([] { return host::LocalTime{2025, 7, 8, 9, 3, 4, 17}; });
+    for (const bool log : {false, true}) {
+        SCOPED_TRACE(log);
+        testsupport::TempDir logDir;
+        session::Current().settings.log = log;
+        logdetail::Reset();
+        logdetail::SetDirectoryOverride(logDir.Path());
+        StartLog(kLogFileName);
+        Log(L"EULA Presented");
+        SetStatus(L"User Agreed to EULA");
+        app::EndSession();
+        EXPECT_EQ(ReadFileBytes(logDir / "Vantrel.log"),
+                  "--------------\n" + std::string(log ? "[2025-07-08 09:03:04:017] EULA Presented\n"
+                                                         "[2025-07-08 09:03:04:017] User Agreed to EULA\n"
+                                                       : ""));
+    }
 }
 
 }  // namespace

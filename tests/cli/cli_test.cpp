@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/cli_app.h"
 #include "cli/cli_prompter.h"
@@ -23,19 +24,14 @@ size_t LineCount(const std::string& text) {
 }
 
 TEST(CliUsage, BadCommandLinesEndWithStatusOneAndOneLine) {
-    const std::vector<std::string> cases[] = {{},
-                                              {"flash"},
-                                              {"probe", "--port", "COM3", "--family", "Zebra"},
-                                              {"set", "--port", "COM3", "MaxSpeed"},
-                                              {"set", "--port", "COM3", "=5"},
-                                              {"set", "--port", "COM3"},
-                                              {"backup", "--port", "COM3"},
-                                              {"load", "--port", "COM3"},
-                                              {"inspect"},
-                                              {"read", "--port", "COM3", "--colour"},
-                                              {"raw", "2B", "C0", "40"}};  // raw without a family
-    for (const auto& args : cases) {
-        SCOPED_TRACE(testing::PrintToString(args));
+    // The words of each command line; the last is raw without a family.
+    for (const char* line : {"", "flash", "probe --port COM3 --family Zebra", "set --port COM3 MaxSpeed",
+                             "set --port COM3 =5", "set --port COM3", "backup --port COM3",
+                             "load --port COM3", "inspect", "read --port COM3 --colour", "raw 2B C0 40"}) {
+        SCOPED_TRACE(line);
+        std::vector<std::string> args;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) args.push_back(word);
         const CliRun run = RunCommand(args);
         EXPECT_EQ(run.status, cli::kExitUsage);
         EXPECT_EQ(run.out, "");

@@ -16,7 +16,7 @@ using ev48test::MakeFrame;
 using ev48test::Shown;
 using testing::ElementsAre;
 
-class Ev48FamilyFiles : public testing::Test {
+class Ev48FamilyFiles : public testsupport::FreshFamilies {
 protected:
     void SetUp() override {
         testsupport::ResetFamilies();
@@ -26,7 +26,6 @@ protected:
             ParseInto(Messages().standardGearMode,
                       MakeFrame(57, {{4, 0x94}, {5, 0x11}, {6, 0xC4}, {7, 0x09}, {8, 0xAC}, {9, 0x0D}})));
     }
-    void TearDown() override { testsupport::ResetFamilies(); }
 
     // Peak speed from its two bytes, the first driving torque factor, a stored-only word at 4.
     static Frame MotorFrame(uint8_t speedLow, uint8_t speedHigh, uint8_t torqueFactor) {

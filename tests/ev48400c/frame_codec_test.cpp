@@ -32,12 +32,11 @@ TEST(Ev48FrameCodec, FrameCheck) {
     Frame longerWithLength = longer;
     longerWithLength[3] = 49;
     FixChecksum(longerWithLength);
-    Frame badStart = MakeFrame(0x35);
-    badStart[1] = 'J';
-    Frame badEnd = MakeFrame(0x35);
-    badEnd[54] = 'F';
-    Frame badChecksum = MakeFrame(0x35, {{4, 1}});
-    badChecksum[4] = 2;
+    const auto altered = [](size_t position, uint8_t value) {
+        Frame frame = MakeFrame(0x35, {{4, 1}});
+        frame[position] = value;
+        return frame;
+    };
     const struct {
         const char* what;
         Frame frame;
@@ -48,9 +47,9 @@ TEST(Ev48FrameCodec, FrameCheck) {
         {"56 bytes with the usual length byte", longer, false},
         {"56 bytes with length byte 49", longerWithLength, true},
         {"another message's identifier", MakeFrame(0x38), false},
-        {"bad start", badStart, false},
-        {"bad end", badEnd, false},
-        {"bad checksum", badChecksum, false},
+        {"bad start", altered(1, 'J'), false},
+        {"bad end", altered(54, 'F'), false},
+        {"bad checksum", altered(4, 2), false},
         {"empty", Frame{}, false},
     };
     EV48400C::AcceleratorPedal pedal;

@@ -12,11 +12,7 @@ using namespace EV48400C;
 using ev48test::MakeFrame;
 using ev48test::Shown;
 
-class Ev48Messages : public testing::Test {
-protected:
-    void SetUp() override { testsupport::ResetFamilies(); }
-    void TearDown() override { testsupport::ResetFamilies(); }
-};
+using Ev48Messages = testsupport::FreshFamilies;
 
 TEST_F(Ev48Messages, LiveDataDecodesAndClamps) {
     const struct {

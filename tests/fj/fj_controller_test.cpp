@@ -23,10 +23,8 @@ namespace {
 using fjtest::Packet;
 using testing::ElementsAre;
 
-class FjController : public testing::Test {
+class FjController : public testsupport::FreshFamilies {
 protected:
-    void SetUp() override { testsupport::ResetFamilies(); }
-    void TearDown() override { testsupport::ResetFamilies(); }
     static FJ::FjValueTable& Table() { return FJ::FjValueTable::Instance(); }
 
     // A backup file whose [Data] lines carry the records, enciphered as the backup writer does.
@@ -99,16 +97,9 @@ TEST(FjErrorCodes, FindsTheLineOfTheCode) {
 
 // Historical records 1 and 10 as the table holds them; record 3 has a code but no level.
 TEST_F(FjController, FaultRecordsAreViewsOfTheTable) {
-    for (const auto& [index, value] : std::vector<std::pair<uint8_t, uint16_t>>{{0x0D, 2},
-                                                                                {0x0E, 11},
-                                                                                {0x0F, 4},
-                                                                                {0x10, 300},
-                                                                                {0x16, 9},
-                                                                                {0x31, 5},
-                                                                                {0x32, 23},
-                                                                                {0x33, 1},
-                                                                                {0x34, 7}})
-        Table().Set(0x0E, index, value);
+    const std::pair<uint8_t, uint16_t> cells[] = {{0x0D, 2}, {0x0E, 11}, {0x0F, 4}, {0x10, 300}, {0x16, 9},
+                                                  {0x31, 5}, {0x32, 23}, {0x33, 1}, {0x34, 7}};
+    for (const auto& [index, value] : cells) Table().Set(0x0E, index, value);
     std::vector<std::array<int, 5>> rows;  // number, level, code, times, data
     for (const auto& r : FJ::FaultRecords(FJ::FaultTable::Historical))
         rows.push_back({r.number, r.level, r.code, r.times, r.data});

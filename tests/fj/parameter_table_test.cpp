@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "fj/packet_codec.h"
 #include "fj/value_table.h"
 #include "tests/fj/fj_test_support.h"
@@ -15,13 +13,12 @@ namespace {
 using fjtest::Entry;
 using fjtest::Shown;
 
-class FjParameterTable : public testing::Test {
+class FjParameterTable : public testsupport::FreshFamilies {
 protected:
     void SetUp() override {
         testsupport::ResetFamilies();
         FJ::BuildEntryLists();
     }
-    void TearDown() override { testsupport::ResetFamilies(); }
     static void Store(const std::wstring& key, uint16_t raw) {
         const auto address = FJ::TryParseId(key);
         ASSERT_TRUE(address.has_value());
@@ -32,20 +29,6 @@ protected:
         return FJ::FjValueTable::Instance().Get(address->group, address->index);
     }
 };
-
-TEST_F(FjParameterTable, EveryAddressHasItsDescriptionAndOnlyShownValuesAreReadOnly) {
-    std::set<std::wstring> keys;
-    for (const auto name : fjtest::kAllLists) {
-        for (const auto& entry : FJ::List(name)) {
-            SCOPED_TRACE(text::WideToUtf8(entry.key));
-            if (!entry.key.empty()) {
-                EXPECT_NE(entry.label, L"[unknown]");
-                EXPECT_TRUE(keys.insert(entry.key).second);
-            }
-            EXPECT_EQ(static_cast<bool>(entry.setter), !entry.readOnly);
-        }
-    }
-}
 
 TEST_F(FjParameterTable, ShowsValuesByTheirDisplayRule) {
     struct Case {

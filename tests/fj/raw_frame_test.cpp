@@ -29,8 +29,6 @@ TEST(FjRawFrame, DescribesTypedPacketsAndSaysWhatIsMissing) {
         {"shorter than its LEN", tx, "EB 90 01 06 04 01 00 00 00 9A",
          "Invalid Frame\r\nMissing: 1 of the 11 bytes LEN 4 announces", "Invalid Frame"},
         {"empty", tx, "", std::nullopt, std::nullopt},
-        {"not hex", rx, "EB 90 0G", "Invalid Frame",
-         "Invalid Frame: Hex string contains invalid characters."},
         {"read acknowledge, lower case and loose blanks", rx, " eb 90 01 06 04 0f 1c 34 12 79 ae\r\n",
          "FJ_CID_READ_ACK\r\nLEN: 4\r\nGroup: 15\r\nIndex: 28\r\nH Gear - Speed at Partition 1\r\n"
          "Value: 0x34 0x12 4660\r\n",

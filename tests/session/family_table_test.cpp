@@ -1,16 +1,14 @@
 // The family table: each entry's driver is the family's own, names and event codes lead back to their
-// family, the probe keeps the table's order, and the entry for no family does nothing.
+// family, and the probe keeps the table's order.
 #include "session/family_table.h"
 
 #include <gtest/gtest.h>
 
 #include "core/param_registry.h"
 #include "core/text.h"
-#include "ev48400c/message_store.h"
 #include "session/probe.h"
 #include "session/session.h"
 #include "tests/support/families.h"
-#include "tests/support/log_capture.h"
 
 namespace {
 
@@ -39,25 +37,6 @@ TEST(FamilyTableLookups, UnknownNamesAndCodesFindNoFamilyAndTheProbeKeepsTheTabl
     EXPECT_EQ(session::ProbeOrder(std::vector<Family>{Family::Tercel, Family::FJ}),
               (std::vector<Family>{Family::FJ, Family::Tercel}));
     EXPECT_EQ(session::ProbeOrder(std::vector<Family>{}).size(), session::Families().size());
-}
-
-TEST(FamilyTableLookups, NoFamilyReadsAndWritesNothing) {
-    const session::FamilyOps& none = session::Ops(Family::None);
-    EXPECT_EQ(none.makeDriver(), nullptr);
-    testsupport::LogCapture log;
-    EXPECT_FALSE(none.readAll());
-    none.writeChanges();
-    EXPECT_TRUE(log.Contains("ERROR: Unknown Controller"));
-    EXPECT_EQ(none.raw.transmit("2B 05"), std::nullopt);
-    EXPECT_EQ(none.dataFile, nullptr);
-}
-
-TEST(FamilyTableLookups, ResetFamiliesForgetsTheModelVariantAndTheChangedKeys) {
-    EV48400C::isD5Model = true;
-    DirtyKeys().insert(L"MaxSpeed");
-    session::ResetFamilies();
-    EXPECT_FALSE(EV48400C::isD5Model);
-    EXPECT_TRUE(DirtyKeys().empty());
 }
 
 }  // namespace

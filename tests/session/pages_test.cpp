@@ -1,5 +1,7 @@
 // The page logic the tuning and faults pages share with the command line: the commit of an edited value,
 // and the fault rows per family.
+#include <cmath>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,10 +10,8 @@
 #include "session/fault_rows.h"
 #include "session/tuning_edit.h"
 #include "session/tuning_rows.h"
-#include "tercel/speed_control.h"
 #include "tests/ev48400c/test_frames.h"
 #include "tests/support/families.h"
-#include "tests/tercel/test_support.h"
 
 namespace {
 
@@ -40,34 +40,38 @@ ParamEntry NumberEntry(Field& field, std::wstring min = L"0", std::wstring max =
     return entry;
 }
 
-class PagesTest : public testing::Test {
-protected:
-    void SetUp() override { testsupport::ResetFamilies(); }
-    void TearDown() override { testsupport::ResetFamilies(); }
-};
-
-using CommitEdit = PagesTest;
+using CommitEdit = testsupport::FreshFamilies;
 
 // A typed text is taken only when all of it is a number inside the limits (an enumeration whose limits are
 // option names takes the index of an option); a refusal changes nothing.
 TEST_F(CommitEdit, OnlyAWholeNumberInsideTheLimitsIsStored) {
-    enum Entry { Plain, ThrowingSetter, MaximumUnknown, ReadOnly, Options };
+    enum Entry { Plain, ThrowingSetter, MaximumUnknown, ReadOnly, Options, ShownUnknown, ShownRounded };
     const struct {
         const wchar_t* typed;
         Entry entry;
         EditOutcome outcome;
         double stored;
     } cases[] = {
-        {L"100", Plain, EditOutcome::Stored, 100},          {L"0", Plain, EditOutcome::Stored, 0},
-        {L" 75 ", Plain, EditOutcome::Stored, 75},          {L"50", Plain, EditOutcome::Unchanged, 50},
-        {L"100.5", Plain, EditOutcome::Refused, 50},        {L"-1", Plain, EditOutcome::Refused, 50},
-        {L"abc", Plain, EditOutcome::Refused, 50},          {L"", Plain, EditOutcome::Refused, 50},
-        {L"75 km/h", Plain, EditOutcome::Refused, 50},      {L"7,5", Plain, EditOutcome::Refused, 50},
+        {L"100", Plain, EditOutcome::Stored, 100},
+        {L"0", Plain, EditOutcome::Stored, 0},
+        {L" 75 ", Plain, EditOutcome::Stored, 75},
+        {L"50", Plain, EditOutcome::Unchanged, 50},
+        {L"100.5", Plain, EditOutcome::Refused, 50},
+        {L"-1", Plain, EditOutcome::Refused, 50},
+        {L"abc", Plain, EditOutcome::Refused, 50},
+        {L"", Plain, EditOutcome::Refused, 50},
+        {L"75 km/h", Plain, EditOutcome::Refused, 50},
+        {L"7,5", Plain, EditOutcome::Refused, 50},
         {L"\uFF17\uFF15", Plain, EditOutcome::Refused, 50},  // full-width digits
         {L"\u0667\u0665", Plain, EditOutcome::Refused, 50},  // Arabic-Indic digits
-        {L"60", ThrowingSetter, EditOutcome::Refused, 50},  {L"60", MaximumUnknown, EditOutcome::Refused, 50},
-        {L"60", ReadOnly, EditOutcome::Refused, 50},        {L"1", Options, EditOutcome::Stored, 1},
+        {L"60", ThrowingSetter, EditOutcome::Refused, 50},
+        {L"60", MaximumUnknown, EditOutcome::Refused, 50},
+        {L"60", ReadOnly, EditOutcome::Refused, 50},
+        {L"1", Options, EditOutcome::Stored, 1},
         {L"2", Options, EditOutcome::Refused, 50},
+        // A shown text that hides the stored number does not prove the edit changed nothing.
+        {L"40", ShownUnknown, EditOutcome::Stored, 40},
+        {L"50.4", ShownRounded, EditOutcome::Stored, 50.4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::WideToUtf8(c.typed) + " / " + std::to_string(c.entry));
@@ -80,6 +84,11 @@ TEST_F(CommitEdit, OnlyAWholeNumberInsideTheLimitsIsStored) {
         if (c.entry == MaximumUnknown)
             entry.maxValue = [](void*) -> std::wstring { throw std::runtime_error("group not read"); };
         if (c.entry == Options) entry.kind = ParamKind::Enumeration, entry.optionCount = 2;
+        if (c.entry == ShownUnknown) entry.getter = [](void*) { return std::string("Unknown"); };
+        if (c.entry == ShownRounded)
+            entry.getter = [](void* owner) {
+                return paramdetail::NumberText(std::round(static_cast<Field*>(owner)->value));
+            };
         const auto result = session::CommitEdit(Family::FJ, entry, c.typed, L"50");
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(field.value, c.stored);
@@ -88,7 +97,7 @@ TEST_F(CommitEdit, OnlyAWholeNumberInsideTheLimitsIsStored) {
     }
 }
 
-// A lower motor maximum pulls the speeds it bounds down with it, in either family that has the rule.
+// A lower motor maximum pulls the speeds it bounds down with it.
 TEST_F(CommitEdit, TheMotorMaximumLimitsTheSpeedsItBounds) {
     using namespace EV48400C;
     ASSERT_TRUE(ParseInto(Messages().motorParameters, ev48test::MakeFrame(kMotorParametersId)));
@@ -99,19 +108,9 @@ TEST_F(CommitEdit, TheMotorMaximumLimitsTheSpeedsItBounds) {
                                         L"3000", L"5000");
     EXPECT_TRUE(ev.refreshDependents);
     EXPECT_EQ(ev48test::Shown(kGearSpeedList, L"FWD_GearH_MaxSpeed"), "3000");
-
-    Tercel::SpeedControl speedControl;
-    speedControl.BuildParamEntries();
-    Tercel::Registers()[2586] = 5200;
-    Tercel::Registers()[2878] = 5200;
-    const ParamEntry& maximum = terceltest::Entry(Tercel::kSpeedLimitList, L"2878");
-    const auto tercel = session::CommitEdit(Family::Tercel, maximum, L"4000", session::CurrentText(maximum));
-    EXPECT_EQ(tercel.outcome, EditOutcome::Stored);
-    EXPECT_TRUE(tercel.refreshDependents);
-    EXPECT_EQ(Tercel::Registers()[2586], 4000);
 }
 
-using FaultRows = PagesTest;
+using FaultRows = testsupport::FreshFamilies;
 using Rows = std::vector<std::vector<std::wstring>>;
 
 TEST_F(FaultRows, Ev48400cListsOnlyEntriesReadingExactlyOne) {

@@ -21,6 +21,13 @@ inline void ResetFamilies() {
     ParamRegistry::Instance().Clear();
 }
 
+// A fixture that starts and ends with every family reset.
+class FreshFamilies : public testing::Test {
+protected:
+    void SetUp() override { ResetFamilies(); }
+    void TearDown() override { ResetFamilies(); }
+};
+
 // Values of the family's editable lists changed through the editor's commit, as a technician would:
 // each to its maximum or, when that changes nothing and not maximumOnly, to its minimum; with
 // onePerList only the first value of each list that takes a change. The keys whose value changed.

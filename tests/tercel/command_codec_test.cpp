@@ -12,20 +12,12 @@ namespace {
 using terceltest::Frame;
 using terceltest::IdentityFrame;
 
-class TercelCodec : public testing::Test {
-protected:
-    void SetUp() override { testsupport::ResetFamilies(); }
-    void TearDown() override { testsupport::ResetFamilies(); }
-};
+using TercelCodec = testsupport::FreshFamilies;
 
 TEST_F(TercelCodec, ChecksumsAndCommandsOfWorkedExamples) {
-    EXPECT_EQ(Tercel::ComputeChecksum({0x2B, 0xC0, 0x00}), 0x40);
-    EXPECT_EQ(Tercel::ComputeChecksum({0x2B, 0x04, 0x05, 0x02, 0xFF, 0x00, 0x00, 0x00, 0x00}), 0xF6);
     EXPECT_EQ(Tercel::ComputeChecksum({0x2B, 0xC0}), 0);  // too short to carry one
     EXPECT_EQ(Tercel::IdentityRequest(), (Frame{0x2B, 0xC0, 0x40}));
     EXPECT_EQ(Tercel::BuildReadFrame(255), (Frame{0x2B, 0x04, 0x05, 0x02, 0xFF, 0x00, 0x00, 0x00, 0xF6}));
-    EXPECT_EQ(Tercel::BuildWriteFrame(2878, 300),
-              (Frame{0x2B, 0x05, 0x07, 0x02, 0x3E, 0x0B, 0x00, 0x00, 0x2C, 0x01, 0x7C}));
     // 0x0A3E = 2622, 0xFFFF: the high bytes of address and value go where they belong.
     EXPECT_EQ(Tercel::BuildWriteFrame(0x0A3E, 0xFFFF),
               (Frame{0x2B, 0x05, 0x07, 0x02, 0x3E, 0x0A, 0x00, 0x00, 0xFF, 0xFF, 0xAC}));

@@ -13,7 +13,7 @@ namespace {
 using terceltest::Set;
 using terceltest::Shown;
 
-class TercelBlocks : public testing::Test {
+class TercelBlocks : public testsupport::FreshFamilies {
 protected:
     void SetUp() override {
         testsupport::ResetFamilies();
@@ -24,7 +24,6 @@ protected:
         Reg(4) = 10;
         Reg(26) = 4500;
     }
-    void TearDown() override { testsupport::ResetFamilies(); }
 
     static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
 
@@ -47,7 +46,6 @@ TEST_F(TercelBlocks, ShowsRegistersByTheirScaleAndNames) {
         {Tercel::kConfigList, L"6", 1005, "100"},              // divided by register 2
         {Tercel::kConfigList, L"26", 4500, "450"},             // divided by register 4
         {Tercel::kCurrentLimitList, L"3140", 29127, "400.0"},  // 29127 x 4500 / 32767 / 10 = 400.01
-        {Tercel::kCurrentLimitList, L"3142", 32767, "450.0"},
         {Tercel::kConfigList, L"138", 0, "Unknown"},
         {Tercel::kConfigList, L"138", 2, "RSLV Resolver Encoder"},
         {Tercel::kVehicleList, L"3362", 12, "1M"},

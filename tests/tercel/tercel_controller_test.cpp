@@ -19,7 +19,7 @@ namespace {
 
 using testing::ElementsAre;
 
-class TercelControllerTest : public testing::Test {
+class TercelControllerTest : public testsupport::FreshFamilies {
 protected:
     void SetUp() override {
         testsupport::ResetFamilies();
@@ -27,7 +27,6 @@ protected:
         speedControl_.BuildParamEntries();
         vehicle_.BuildParamEntries();
     }
-    void TearDown() override { testsupport::ResetFamilies(); }
 
     static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
 

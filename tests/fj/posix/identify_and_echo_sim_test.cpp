@@ -19,9 +19,8 @@
 
 namespace {
 
-class FjIdentifyAndEcho : public testing::Test {
+class FjIdentifyAndEcho : public testsupport::FreshFamilies {
 protected:
-    void SetUp() override { testsupport::ResetFamilies(); }
     void TearDown() override {
         SerialPort::Instance().Close();
         testsupport::ResetFamilies();
