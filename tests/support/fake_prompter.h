@@ -23,6 +23,10 @@ public:
         messages.push_back(title + L"? " + text);
         return confirmAnswer;
     }
+    bool AskYesNo(const std::wstring& text, const std::wstring& title) override {
+        messages.push_back(title + L"? " + text);
+        return yesNoAnswer.value_or(confirmAnswer);
+    }
     std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogRequest& request) override {
         dialogs.push_back(request);
         return openFile;
@@ -37,6 +41,7 @@ public:
     }
 
     bool confirmAnswer = true;
+    std::optional<bool> yesNoAnswer;  // the answer to a Yes/No question; confirmAnswer's when not set
     std::optional<std::filesystem::path> openFile;
     std::optional<std::filesystem::path> saveFile;
     std::vector<std::wstring> messages;

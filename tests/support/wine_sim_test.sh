@@ -24,7 +24,13 @@ exec 9>"$PREFIX.com7.lock"
 flock 9
 # The prefix must be complete before a COM link appears: wineboot setting up a fresh prefix around a
 # link to a pseudo-terminal never finishes.
-"$WINE_RUN" cmd /c exit 0 > /dev/null 9>&-
+# The test before may have left the prefix's server on its way out, which refuses the first program
+# ("Connection reset by peer"): the next try starts a fresh one.
+for try in 1 2 3; do
+    "$WINE_RUN" cmd /c exit 0 > /dev/null 2>&1 9>&- && break
+    [ $try -lt 3 ] || { echo "Wine did not start in $PREFIX" >&2; exit 1; }
+    sleep 1
+done
 "$SIM" --family "$FAMILY" --link "$PREFIX/dosdevices/com7" --state "$WORK/state.txt" "$@" > "$WORK/ready" 9>&- &
 SIM_PID=$!
 waited=0

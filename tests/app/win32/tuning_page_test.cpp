@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -273,11 +274,18 @@ TEST(TuningPage, UnreadRowAndUnconfirmedWrite) {
     const auto& shown = rows[static_cast<size_t>(other)];
     const std::wstring typed = shown[4] != shown[1] ? shown[4] : shown[5];
     EditCell(gui, list, other, typed);
-    gui.Prompter().messages.clear();
-    gui.Click(app::kIdWrite);
-    // A value not read keeps the safety backup from being saved: the window asks before it writes.
-    EXPECT_THAT(gui.Prompter().messages,
-                Contains(HasSubstr(L"No safety backup could be saved before this write")));
+    // A value not read keeps the safety backup from being saved: the window asks before it writes, and
+    // No sends nothing (this controller would refuse the write with an error).
+    for (const bool yes : {false, true}) {
+        gui.Prompter().messages.clear();
+        gui.Prompter().yesNoAnswer = yes;
+        gui.Click(app::kIdWrite);
+        EXPECT_THAT(gui.Prompter().messages,
+                    Contains(HasSubstr(L"No safety backup could be saved before this write")));
+        EXPECT_EQ(std::ranges::any_of(gui.Prompter().messages,
+                                      [](const auto& m) { return m.starts_with(L"Error"); }),
+                  yes);
+    }
     EXPECT_THAT(gui.Prompter().messages,
                 Contains(L"Error: " + std::wstring(app::kNotConfirmed) + L"\n" + shown[0]));
     EXPECT_EQ(ListViewRows(list).at(static_cast<size_t>(other)).at(2), typed);
