@@ -68,10 +68,8 @@ std::set<std::wstring> ProfileLabels(const std::filesystem::path& file, const da
         for (const auto& line : document.GetSectionLines(section, kSectionBuffer)) {
             const size_t equals = line.find('=');
             if (equals == std::string::npos) continue;
-            std::string label = line.substr(0, equals);
-            while (!label.empty() && (label.back() == ' ' || label.back() == '\t')) label.pop_back();
-            while (!label.empty() && (label.front() == ' ' || label.front() == '\t')) label.erase(0, 1);
-            labels.insert(text::WidenByChar(label));
+            // Read as the profile reader reads it: UTF-8, so a label with a unit sign matches too.
+            labels.insert(text::TrimBlanks(text::Utf8ToWide(line.substr(0, equals))));
         }
     return labels;
 }
