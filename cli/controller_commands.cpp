@@ -40,8 +40,6 @@ void WriteJson(std::ostream& out, const Json& json) {
     out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
-const std::wstring kNoAnswer = L"(no answer)";
-
 // The shown value of every entry of the tuning page, by key, in page order.
 struct EntryValue {
     std::wstring key;
@@ -106,7 +104,7 @@ int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io)
     for (const auto& value : Snapshot(family)) now[value.key] = value.value;
     size_t notTaken = 0;
     for (auto& change : changes) {
-        change.readBack = unanswered.count(change.key) ? kNoAnswer : now[change.key];
+        change.readBack = unanswered.count(change.key) ? text::WidenByChar(kNoAnswer) : now[change.key];
         if (change.readBack != change.after) ++notTaken;
     }
     if (!written.AllConfirmed()) {
@@ -287,7 +285,7 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
             // Only what the controller gave in this connection is its value.
             const auto value = session::LastRead().Of(row.entry->key);
             if (!value) ++unread;
-            const std::string shown = value ? Utf8(*value) : Utf8(kNoAnswer);
+            const std::string shown = value ? Utf8(*value) : std::string(kNoAnswer);
             if (json) {
                 entries.push_back({{"tab", tabTitle},
                                    {"section", section},

@@ -31,7 +31,7 @@ public:
 
 std::string Cell(bool held, const std::optional<std::string>& value) {
     if (!held) return "(none)";
-    return value ? *value : "(no answer)";
+    return value ? *value : std::string(kNoAnswer);
 }
 
 int Report(const Side& left, const Side& right, bool json, CommandIo& io) {

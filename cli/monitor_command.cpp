@@ -27,7 +27,6 @@ namespace {
 constexpr uint32_t kSilentPollsLost = 5;
 // The wait between polls is cut into steps so that Ctrl-C is heard soon.
 constexpr uint32_t kPauseStepMs = 100;
-const std::string kNoAnswer = "(no answer)";
 
 struct Column {
     std::wstring key;
@@ -97,8 +96,8 @@ void WriteCsvRow(std::ostream& csv, const std::vector<std::string>& fields) {
 std::string Table(const std::vector<Column>& columns) {
     std::vector<TableRow> rows;
     for (const auto& column : columns)
-        rows.push_back({column.label, column.value.value_or(kNoAnswer), column.unit, column.lowestText,
-                        column.highestText});
+        rows.push_back({column.label, column.value.value_or(std::string(kNoAnswer)), column.unit,
+                        column.lowestText, column.highestText});
     std::ostringstream table;
     WriteTable(table, {"PARAMETER", "VALUE", "UNIT", "MIN", "MAX"}, rows);
     return table.str();

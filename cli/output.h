@@ -11,6 +11,9 @@ namespace cli {
 
 using TableRow = std::vector<std::string>;
 
+// What the command line shows for a value the controller did not give in this connection.
+inline constexpr std::string_view kNoAnswer = "(no answer)";
+
 // Columns padded to their widest cell, two blanks apart, no blanks at the ends of lines. Widths
 // count characters, not bytes, so "°C" takes two places.
 void WriteTable(std::ostream& out, const TableRow& header, const std::vector<TableRow>& rows);

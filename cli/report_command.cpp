@@ -25,8 +25,6 @@ namespace {
 
 using datafiles::TuningTab;
 
-const char* const kNoAnswer = "(no answer)";
-
 constexpr const char* kStyle = R"(
 @page { size: A4; margin: 12mm; }
 body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 9pt; color: #111; margin: 8mm auto;
@@ -176,8 +174,8 @@ void WriteEntryTable(std::ostream& html, const ReportTab& tab, const AgainstColu
         }
         const bool differs = against && against->differs.count(row.key);
         html << (differs ? "<tr class=\"differs\">" : "<tr>") << Cell("td", row.label)
-             << (row.value ? Cell("td", *row.value) : Cell("td", kNoAnswer, "unread")) << Cell("td", row.unit)
-             << Cell("td", row.min) << Cell("td", row.max);
+             << (row.value ? Cell("td", *row.value) : Cell("td", std::string(kNoAnswer), "unread"))
+             << Cell("td", row.unit) << Cell("td", row.min) << Cell("td", row.max);
         if (against) {
             const auto held = against->values.find(row.key);
             html << Cell("td", held == against->values.end() ? std::string() : held->second.value_or(""))
@@ -223,7 +221,8 @@ std::string Html(const ReportFacts& facts, const std::vector<ReportTab>& tabs,
         for (const auto& row : tab.rows)
             if (!row.heading)
                 html << "<tr>" << Cell("th", row.label)
-                     << (row.value ? Cell("td", *row.value) : Cell("td", kNoAnswer, "unread")) << "</tr>\n";
+                     << (row.value ? Cell("td", *row.value) : Cell("td", std::string(kNoAnswer), "unread"))
+                     << "</tr>\n";
     }
     html << "</table>\n";
 
@@ -290,8 +289,8 @@ int ReportCommand(const ConnectOptions& connect, const ReportOptions& options, C
             if (!row.heading && !row.value) ++unread;
     if (unread > 0)
         return Fail(io, kExitNotConfirmed,
-                    std::to_string(unread) + " value(s) could not be read (shown as " + kNoAnswer +
-                        "): check the cable and make the report again");
+                    std::to_string(unread) + " value(s) could not be read (shown as " +
+                        std::string(kNoAnswer) + "): check the cable and make the report again");
     if (!facts.unreadGroups.empty())
         return Fail(io, kExitNotConfirmed,
                     "the controller did not give every group: check the cable and make the report again");
