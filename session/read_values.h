@@ -24,12 +24,22 @@ public:
     void Clear() {
         values_.clear();
         backupPart_.reset();
+        whyNoBackupPart_ = kNothingReadYet;
     }
     // The family's part of a backup file, written while the model held exactly the controller's
-    // values: after a read, or after a write the controller confirmed whole. None before, and after a
-    // write it did not confirm whole (what it holds then is not known).
-    void KeepBackupPart(std::optional<std::string> part) { backupPart_ = std::move(part); }
+    // values and every entry shown then had been read: after a read, or after a write the controller
+    // confirmed whole. Kept until the next of those, whatever the pending edits show meanwhile.
+    void KeepBackupPart(std::string part) {
+        backupPart_ = std::move(part);
+        whyNoBackupPart_.clear();
+    }
+    // No part to keep, and why, one line: some value not read, or a write not confirmed whole.
+    void DropBackupPart(std::string why) {
+        backupPart_.reset();
+        whyNoBackupPart_ = std::move(why);
+    }
     const std::optional<std::string>& BackupPart() const { return backupPart_; }
+    const std::string& WhyNoBackupPart() const { return whyNoBackupPart_; }
 
     // The text last read for the key; none when the controller never gave it in this connection.
     std::optional<std::wstring> Of(const std::wstring& key) const;
@@ -41,7 +51,9 @@ public:
 
 private:
     std::map<std::wstring, std::wstring> values_;
+    static constexpr const char* kNothingReadYet = "nothing was read from the controller in this connection";
     std::optional<std::string> backupPart_;
+    std::string whyNoBackupPart_ = kNothingReadYet;
 };
 
 // The connection's values, emptied whenever the families are reset.

@@ -37,13 +37,18 @@ SafetyBackup NotSaved(std::string problem) {
 
 void KeepControllerValues(Family family) {
     const datafiles::DataFilePart* part = Ops(family).dataFile;
-    std::optional<std::string> kept;
-    if (part) {
-        std::ostringstream written;
-        part->writeBackup(written);
-        kept = written.str();
-    }
-    LastRead().KeepBackupPart(std::move(kept));
+    if (!part) return LastRead().DropBackupPart("no controller is connected");
+    // Judged now, on the entries shown now: an edit may later show entries this read never asked
+    // for (a Tercel speed response mode), which does not make what was read here any less whole.
+    const ReadOutcome state = ReadState(family);
+    if (const size_t unread = state.unread.size() + state.unreadGroups.size(); unread > 0)
+        return LastRead().DropBackupPart(
+            std::to_string(unread) + (unread == 1 ? " value was" : " values were") +
+            " not read from the controller in this connection, and a backup holds only values the "
+            "controller gave");
+    std::ostringstream written;
+    part->writeBackup(written);
+    LastRead().KeepBackupPart(written.str());
 }
 
 std::string SafetyBackupName(const std::string& familyName, const host::LocalTime& when, unsigned copy) {
@@ -99,15 +104,7 @@ SafetyBackup SaveSafetyBackup(Family family, const std::filesystem::path& execut
                               const host::LocalTime& when) {
     const FamilyOps* ops = Find(family);
     if (!ops || !ops->dataFile) return NotSaved("no controller is connected");
-    const ReadOutcome state = ReadState(family);
-    if (const size_t unread = state.unread.size() + state.unreadGroups.size(); unread > 0)
-        return NotSaved(std::to_string(unread) + (unread == 1 ? " value was" : " values were") +
-                        " not read from the controller in this connection, and a backup holds only "
-                        "values the controller gave");
-    if (!LastRead().BackupPart())
-        return NotSaved(
-            "the controller did not confirm every value of the last write, so what it holds "
-            "is not known: read it again (Reset)");
+    if (!LastRead().BackupPart()) return NotSaved(LastRead().WhyNoBackupPart());
 
     datafiles::DataFileContext context;
     context.part = ops->dataFile;

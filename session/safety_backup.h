@@ -38,13 +38,14 @@ std::optional<std::pair<std::string, unsigned>> SafetyBackupOrder(const std::str
                                                                   const std::string& familyName);
 
 // After a read, or a write the controller confirmed whole: keeps the family's part of a backup file as
-// the model holds it now, which is then exactly the controller's values.
+// the model holds it now, which is then exactly the controller's values; keeps none, and says why,
+// while some entry shown now has no value read in this connection.
 void KeepControllerValues(Family family);
 
 // Saves the values kept last into "<executable folder>/<family>/backups", then removes the family's
-// oldest safety backups beyond kKeptSafetyBackups. Refused while some value was not read in this
-// connection (a backup holds only values the controller gave), and after a write the controller did
-// not confirm whole. The log names the file, or says why there is none.
+// oldest safety backups beyond kKeptSafetyBackups. Refused when nothing was kept: the last read left
+// some value unread (a backup holds only values the controller gave), or the last write was not
+// confirmed whole. The log names the file, or says why there is none.
 SafetyBackup SaveSafetyBackup(Family family, const std::filesystem::path& executableDirectory,
                               const host::LocalTime& when);
 inline SafetyBackup SaveSafetyBackup(Family family, const std::filesystem::path& executableDirectory) {

@@ -57,7 +57,9 @@ WriteOutcome WritePendingChanges(Family family) {
     if (outcome.AllConfirmed())
         KeepControllerValues(family);
     else
-        LastRead().KeepBackupPart(std::nullopt);
+        LastRead().DropBackupPart(
+            "the controller did not confirm every value of the last write, so what it holds is not "
+            "known: read it again (Reset)");
     // Only what the controller confirmed is done; the rest stays for the page to show and the next
     // write to send.
     DirtyKeys().clear();

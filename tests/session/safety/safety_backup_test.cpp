@@ -22,7 +22,7 @@ TEST(SafetyBackups, ASecondWriteInTheSameSecondKeepsTheFirstFile) {
     EXPECT_EQ(first.file, dir / "FJ" / "backups" / "Vantrel-FJ-AutoBackup-20250708_140509.vtdata");
     EXPECT_EQ(second.file.filename(), "Vantrel-FJ-AutoBackup-20250708_140509-2.vtdata");
     // After a write the controller did not confirm whole, what it holds is not known.
-    session::LastRead().KeepBackupPart(std::nullopt);
+    session::LastRead().DropBackupPart("the controller did not confirm every value of the last write");
     EXPECT_THAT(session::SaveSafetyBackup(Family::FJ, dir.Path(), kWhen).problem,
                 testing::HasSubstr("did not confirm every value of the last write"));
     session::LastRead().Clear();

@@ -51,6 +51,22 @@ TEST(SafetyBackupCli, WritesOnlyAfterABackupThatPutsTheControllerBack) {
     }
 }
 
+// A Tercel edit of the speed response mode shows registers that the read before it did not ask for;
+// what was read is still whole, and it is what the backup holds.
+TEST(SafetyBackupCli, AnEditShowingEntriesNeverReadStillSavesWhatWasRead) {
+    testsupport::LogCapture log;
+    const clitest::Simulated sim("Tercel");
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_EQ(sim.Run({"set", "2594=0", "--write"}).status, 0);
+    const std::string before = sim.State();
+    const auto saved = sim.Run({"set", "2594=1", "--write"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(saved.err, named, std::regex("Safety backup: (.*)"))) << saved.err;
+    EXPECT_EQ(sim.Run({"load", "--file", named[1].str(), "--write", "--no-auto-backup"}).status, 0);
+    EXPECT_EQ(sim.State(), before);
+}
+
 TEST(FjFaultDescriptions, TheFilesPlaceIsNamedWhileItIsMissing) {
     testsupport::LogCapture log;
     const clitest::Simulated sim("FJ");
