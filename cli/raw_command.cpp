@@ -1,6 +1,5 @@
 // raw: one typed frame, checked and described as the raw frame page does, and sent only when asked.
 // No controller is identified first: the frame is for the technician to choose.
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -8,12 +7,9 @@
 #include "cli/cli_app.h"
 #include "cli/commands.h"
 #include "core/hex_text.h"
-#include "ev48400c/frame_codec.h"
-#include "fj/packet_codec.h"
 #include "serial/port_list.h"
 #include "serial/serial_port.h"
 #include "session/family_table.h"
-#include "tercel/command_codec.h"
 
 namespace cli {
 
@@ -50,28 +46,13 @@ bool Refused(const Described& described) {
     return false;
 }
 
-// The longest frame the family sends or answers with: a frame longer than that is no frame of it.
-size_t LongestFrame(Family family) {
-    switch (family) {
-        case Family::EV48400C:
-            return EV48400C::kFrameLength;
-        case Family::FJ:
-            return FJ::kRequestLength;
-        case Family::Tercel:
-            return std::max(Tercel::kIdentityAnswerLength, Tercel::kWriteFrameLength);
-        case Family::None:
-            break;
-    }
-    return 0;
-}
-
 // Why the typed frame is refused before anything else looks at it, or empty. Text that is not hex is
 // left to the family's own check, which names what is wrong with it.
 std::string SizeProblem(Family family, const std::string& frame) {
     const auto bytes = TryFromHex(frame);
     if (!bytes) return {};
     if (bytes->empty()) return "the frame is empty: type its bytes in hex";
-    const size_t longest = LongestFrame(family);
+    const size_t longest = session::Ops(family).raw.longestFrame;
     if (bytes->size() > longest)
         return "the frame has " + std::to_string(bytes->size()) + " bytes where the longest " +
                session::FamilyName(family) + " frame has " + std::to_string(longest) + ": nothing was sent";

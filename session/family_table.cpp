@@ -47,7 +47,7 @@ const FamilyOps& NoFamilyOps() {
         [](const std::wstring&) { return false; },
         datafiles::EmptyLayout,
         [](const FaultDescriber&) { return FaultRows{}; },
-        {InvalidFrame, InvalidFrame, NoFrame, NoFrame},
+        {InvalidFrame, InvalidFrame, NoFrame, NoFrame, 0},
         nullptr,
         [] {},
         [] { return ControllerBanner{}; },

@@ -33,6 +33,7 @@ struct RawFrameCommands {
     RawFrameOutcome (*parseRx)(std::string_view text);
     std::optional<std::string> (*fixChecksum)(std::string_view text);
     std::optional<std::string> (*transmit)(std::string_view text);
+    size_t longestFrame;  // the longest frame the family sends or answers with, in bytes
 };
 
 struct FamilyOps {

@@ -77,7 +77,7 @@ const FamilyOps& FjOps() {
         [](const std::wstring&) { return false; },
         datafiles::FjLayout,
         FjFaultRows,
-        {FJ::ParseTxFrame, FJ::ParseRxFrame, FJ::FixChecksum, FJ::TransmitFrame},
+        {FJ::ParseTxFrame, FJ::ParseRxFrame, FJ::FixChecksum, FJ::TransmitFrame, FJ::kRequestLength},
         &datafiles::kFjDataFile,
         FJ::ResetFamily,
         [] {

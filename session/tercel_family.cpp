@@ -1,6 +1,9 @@
 // The Tercel entry of the family table.
+#include <algorithm>
+
 #include "core/param_registry.h"
 #include "session/family_table.h"
+#include "tercel/command_codec.h"
 #include "tercel/config.h"
 #include "tercel/drive_info.h"
 #include "tercel/family_state.h"
@@ -70,7 +73,8 @@ const FamilyOps& TercelOps() {
         [](const std::wstring& key) { return Tercel::TercelController().OnParamEdited(key); },
         datafiles::TercelLayout,
         TercelFaultRows,
-        {Tercel::ParseTxFrame, Tercel::ParseRxFrame, Tercel::FixChecksum, Tercel::TransmitFrame},
+        {Tercel::ParseTxFrame, Tercel::ParseRxFrame, Tercel::FixChecksum, Tercel::TransmitFrame,
+         std::max(Tercel::kIdentityAnswerLength, Tercel::kWriteFrameLength)},
         &datafiles::kTercelDataFile,
         ResetTercel,
         [] {
