@@ -325,8 +325,7 @@ int ReadCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
 int FaultsCommand(const ConnectOptions& connect, bool json, CommandIo& io) {
     const ConnectedSession connection(connect.port, connect.families);
     if (connection.Status() != kExitSuccess) return ConnectFailed(io, connection);
-    const session::FaultRows faults =
-        session::BuildFaultRows(connection.Family(), session::FjErrorCodeFileDescriber());
+    const session::FaultRows faults = session::BuildFaultRows(connection.Family());
     if (!faults.notice.empty()) Err(io) << Utf8(faults.notice) << '\n';
     if (json) {
         WriteJson(Out(io), {{"controller", session::FamilyName(connection.Family())},

@@ -262,7 +262,7 @@ int ReportCommand(const ConnectOptions& connect, const ReportOptions& options, C
     ReportFacts facts{DateTime(host::Now()),         options.customer,  session::FamilyName(family),
                       Utf8(ops.banner().statusText), connection.Port(), ops.unreadGroups()};
     const std::vector<ReportTab> tabs = ControllerRows(family);
-    const session::FaultRows faults = session::BuildFaultRows(family, session::FjErrorCodeFileDescriber());
+    const session::FaultRows faults = session::BuildFaultRows(family);
 
     // The backup goes into the model over the controller's values: everything the page shows of the
     // controller was taken above.

@@ -35,12 +35,7 @@ using FaultDescriber = std::function<std::string(int32_t code)>;
 // EV48-400-C: the fault-list entries whose value is exactly "1". FJ: the records whose level is not 0,
 // numbered by their table position, with the legend of its levels, and a notice while the maker's
 // error-code file is not beside the program. Tercel: its columns and no rows. None: no columns.
-FaultRows BuildFaultRows(Family family, const FaultDescriber& describe);
-
-// Descriptions from the FJ error-code file beside the program.
-FaultDescriber FjErrorCodeFileDescriber();
-
-// The legend of the FJ fault levels, one line each.
-const std::vector<std::wstring>& FjFaultLegendLines();
+// An empty describer gives the family's own descriptions (FJ: its error-code file beside the program).
+FaultRows BuildFaultRows(Family family, const FaultDescriber& describe = {});
 
 }  // namespace session

@@ -20,14 +20,31 @@ std::wstring Number(uint32_t value) {
     return std::to_wstring(value);
 }
 
-FaultRows FjFaultRows(const FaultDescriber& describe) {
+// What the fault levels mean, one line each.
+const std::vector<std::wstring>& FaultLegendLines() {
+    static const std::vector<std::wstring> lines = {
+        L"FJ Fault Levels:",
+        L"1: The main circuit breaker is disconnected and all functions of the motor are prohibited",
+        L"2: All functions of the motor are prohibited",
+        L"3 : The maximum speed of motor is limited",
+        L"5 : The maximum output power of the motor has been reduced",
+        L"6 : The maximum speed of motor is limited",
+        L"15 : The corresponding power output port is disabled",
+        L"16 : The corresponding power output port is disabled",
+        L"20 : Warning, no impact on system",
+    };
+    return lines;
+}
+
+// Descriptions from the maker's error-code file beside the program, unless the caller gives its own.
+FaultRows FjFaultRows(const FaultDescriber& given) {
+    const FaultDescriber describe =
+        given ? given : [](int32_t code) { return FJ::FJController().LookupErrorCode(code).text1; };
     FaultRows rows;
     rows.current.columns = {{L"#", 30}, {L"Code", 50}, {L"Level", 50}, {L"Data", 50}, {L"Description", 270}};
     rows.historical.columns = {{L"#", 30},     {L"Code", 50}, {L"Level", 50},
                                {L"Times", 50}, {L"Data", 50}, {L"Description", 220}};
-    const auto description = [&](uint16_t code) {
-        return describe ? text::Utf8ToWide(describe(code)) : std::wstring();
-    };
+    const auto description = [&](uint16_t code) { return text::Utf8ToWide(describe(code)); };
     for (const FJ::FaultRecord& r : FJ::FaultRecords(FJ::FaultTable::Current))
         rows.current.rows.push_back({Number(static_cast<uint32_t>(r.number)), Number(r.code), Number(r.level),
                                      Number(r.data), description(r.code)});
@@ -35,7 +52,7 @@ FaultRows FjFaultRows(const FaultDescriber& describe) {
         rows.historical.rows.push_back({Number(static_cast<uint32_t>(r.number)), Number(r.code),
                                         Number(r.level), Number(r.times), Number(r.data),
                                         description(r.code)});
-    rows.legend = FjFaultLegendLines();
+    rows.legend = FaultLegendLines();
     // No code table is known but the maker's: without its file every description stays empty.
     const std::filesystem::path file = FJ::FJController().ErrorCodeFile();
     std::error_code error;

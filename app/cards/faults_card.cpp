@@ -51,7 +51,7 @@ void FillFaultList(HWND list, const session::FaultTable& table) {
 }  // namespace
 
 FaultsCard::FaultsCard(HWND parent, session::FaultDescriber describe)
-    : parent_(parent), describe_(describe ? std::move(describe) : session::FjErrorCodeFileDescriber()) {}
+    : parent_(parent), describe_(std::move(describe)) {}
 
 FaultsCard::~FaultsCard() {
     Hide();
