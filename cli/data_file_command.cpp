@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "core/hex_text.h"
 #include "core/ini_file.h"
+#include "core/param_entry.h"
 #include "core/text.h"
 #include "datafiles/data_file.h"
 #include "session/family_table.h"
@@ -20,20 +21,18 @@ using datafiles::DataRecord;
 using Json = nlohmann::ordered_json;
 
 constexpr size_t kValueBuffer = 256;
-constexpr size_t kSectionBuffer = 4096;
-
-// A profile holds no frames, only the label=value lines the family's import applies.
+// A profile holds no frames, only the label=value lines the family's import applies, read as load
+// reads them: a line load refuses whatever its value is shown damaged.
 std::vector<DataRecord> ProfileRecords(const IniDocument& document, const datafiles::DataFilePart& part) {
     std::vector<DataRecord> records;
-    for (const char* section : part.profileSections)
-        for (const auto& line : document.GetSectionLines(section, kSectionBuffer)) {
-            const size_t equals = line.find('=');
-            if (equals == std::string::npos) continue;
-            DataRecord record{section, line.substr(0, equals), {}, {}, {}, {}, {}, {}};
-            record.target = line.substr(0, equals);
-            record.value = line.substr(equals + 1);
-            records.push_back(std::move(record));
-        }
+    const std::vector<std::string> sections(part.profileSections.begin(), part.profileSections.end());
+    for (const auto& line : ReadProfileLines(document, sections, datafiles::kProfileSectionBuffer)) {
+        DataRecord record{line.section, line.label.empty() ? line.text : line.label, {}, {}, {}, {}, {}, {}};
+        record.target = line.label;
+        record.value = line.value;
+        record.damage = line.problem;
+        records.push_back(std::move(record));
+    }
     return records;
 }
 
@@ -128,6 +127,12 @@ int InspectCommand(const std::filesystem::path& file, bool json, CommandIo& io) 
         return Fail(io, kExitRefused,
                     "unknown file type '" + fileType + "' in " + text::PathToUtf8(file) +
                         ": expected a backup or a profile");
+    if (profile) {
+        if (const auto refused = datafiles::ProfileShapeRefusals(document, *session::Ops(*family).dataFile);
+            !refused.empty())
+            return Fail(io, kExitRefused,
+                        "the profile " + text::PathToUtf8(file) + " cannot be loaded: " + refused.front());
+    }
     if (damaged > 0)
         return Fail(io, kExitRefused,
                     std::to_string(damaged) + " damaged record(s) in " + text::PathToUtf8(file) +

@@ -72,71 +72,104 @@ bool ApplyParamValue(EntryList& entries, const std::string& key, const std::stri
     return true;
 }
 
-ProfileOutcome ApplyProfile(const IniDocument& document, const std::vector<ProfileHeading>& headings,
-                            size_t sectionBuffer, const std::function<void(const ParamEntry&)>& afterEach,
-                            const std::function<void()>& restore) {
+std::string ProfileLine::Refusal() const {
+    return "[" + section + "]" + (text.empty() ? "" : " " + text) + ": " + problem;
+}
+
+std::vector<ProfileLine> ReadProfileLines(const IniDocument& document,
+                                          const std::vector<std::string>& sections, size_t sectionBuffer) {
     constexpr size_t kWhole = std::numeric_limits<size_t>::max();
-    ProfileOutcome outcome;
-    const DirtyKeySet dirtyBefore = DirtyKeys();
-    std::set<std::wstring> seen;
-    for (const auto& heading : headings) {
-        const auto lines = document.GetSectionLines(heading.section, sectionBuffer);
+    std::vector<ProfileLine> out;
+    for (const auto& section : sections) {
+        // Within a section a label names one entry; two groups' sections may share a label.
+        std::set<std::wstring> labels;
+        const auto lines = document.GetSectionLines(section, sectionBuffer);
         // What the reader would have cut off is not applied in part: the whole section is refused.
-        if (lines != document.GetSectionLines(heading.section, kWhole)) {
-            outcome.refused.push_back("[" + heading.section + "]: longer than " +
-                                      std::to_string(sectionBuffer) + " characters, it would be cut short");
+        if (lines != document.GetSectionLines(section, kWhole)) {
+            out.push_back(
+                {section,
+                 {},
+                 {},
+                 {},
+                 "longer than " + std::to_string(sectionBuffer) + " characters, it would be cut short"});
             continue;
         }
         for (const auto& line : lines) {
-            const auto refuse = [&](const std::string& reason) {
-                outcome.refused.push_back("[" + heading.section + "] " + line + ": " + reason);
-                Log("Profile line refused: [" + heading.section + "] " + line + ": " + reason);
-            };
+            ProfileLine read{section, line, {}, {}, {}};
             const size_t equals = line.find('=');
             if (equals == std::string::npos || equals == 0) {
-                refuse("not label=value");
-                continue;
+                read.problem = "not label=value";
+            } else {
+                read.label = line.substr(0, equals);
+                read.value = line.substr(equals + 1);
+                if (!labels.insert(text::Utf8ToWide(read.label)).second) read.problem = "given twice";
             }
-            const std::string key = line.substr(0, equals);
-            const std::string value = line.substr(equals + 1);
-            Log("Key= " + key + " : Value=" + value);
-            const std::wstring label = text::Utf8ToWide(key);
-            EntryList* target = nullptr;
-            const ParamEntry* entry = nullptr;
-            for (EntryList* list : heading.lists)
-                for (const auto& candidate : *list)
-                    if (!entry && candidate.label == label) {
-                        target = list;
-                        entry = &candidate;
-                    }
-            if (!entry) {
-                Log("No matching entry found for: " + key);
-                refuse("no such setting under [" + heading.section + "]");
-                continue;
-            }
-            if (!seen.insert(entry->key.empty() ? label : entry->key).second) {
-                refuse("given twice");
-                continue;
-            }
-            if (entry->readOnly) {
-                if (entry->getter && entry->getter(entry->owner) == value) continue;  // as it is: described
-                refuse("it is read-only");
-                continue;
-            }
-            std::string why;
-            if (!ApplyParamValue(*target, key, value, &why)) {
-                refuse(why);
-                continue;
-            }
-            ++outcome.applied;
-            if (afterEach) {
-                // Looked up again: storing a value may publish the group's entries anew.
-                for (const auto& applied : *target)
-                    if (applied.label == label) {
-                        afterEach(applied);
-                        break;
-                    }
-            }
+            out.push_back(std::move(read));
+        }
+    }
+    return out;
+}
+
+ProfileOutcome ApplyProfile(const IniDocument& document, const std::vector<ProfileHeading>& headings,
+                            size_t sectionBuffer, const std::function<void(const ParamEntry&)>& afterEach,
+                            const std::function<void()>& restore) {
+    ProfileOutcome outcome;
+    const DirtyKeySet dirtyBefore = DirtyKeys();
+    std::vector<std::string> sections;
+    for (const auto& heading : headings) sections.push_back(heading.section);
+    // Two labels may name one entry: it is given once, by whichever label.
+    std::set<std::wstring> seen;
+    for (const auto& line : ReadProfileLines(document, sections, sectionBuffer)) {
+        const auto refuse = [&](const std::string& reason) {
+            ProfileLine refused = line;
+            refused.problem = reason;
+            outcome.refused.push_back(refused.Refusal());
+            Log("Profile line refused: " + refused.Refusal());
+        };
+        if (!line.problem.empty()) {
+            refuse(line.problem);
+            continue;
+        }
+        const ProfileHeading& heading = *std::find_if(
+            headings.begin(), headings.end(), [&](const auto& h) { return h.section == line.section; });
+        const std::string& key = line.label;
+        Log("Key= " + key + " : Value=" + line.value);
+        const std::wstring label = text::Utf8ToWide(key);
+        EntryList* target = nullptr;
+        const ParamEntry* entry = nullptr;
+        for (EntryList* list : heading.lists)
+            for (const auto& candidate : *list)
+                if (!entry && candidate.label == label) {
+                    target = list;
+                    entry = &candidate;
+                }
+        if (!entry) {
+            Log("No matching entry found for: " + key);
+            refuse("no such setting under [" + heading.section + "]");
+            continue;
+        }
+        if (!seen.insert(entry->key.empty() ? label : entry->key).second) {
+            refuse("given twice");
+            continue;
+        }
+        if (entry->readOnly) {
+            if (entry->getter && entry->getter(entry->owner) == line.value) continue;  // as it is: described
+            refuse("it is read-only");
+            continue;
+        }
+        std::string why;
+        if (!ApplyParamValue(*target, key, line.value, &why)) {
+            refuse(why);
+            continue;
+        }
+        ++outcome.applied;
+        if (afterEach) {
+            // Looked up again: storing a value may publish the group's entries anew.
+            for (const auto& applied : *target)
+                if (applied.label == label) {
+                    afterEach(applied);
+                    break;
+                }
         }
     }
     if (!outcome.Taken()) {

@@ -199,6 +199,22 @@ struct ProfileOutcome {
     std::vector<std::string> refused;  // "[Tuning] label=value: reason", in file order
     bool Taken() const { return applied > 0 && refused.empty(); }
 };
+// One line of a profile's section as read. problem says why no family could take it, whatever entries it
+// holds: "not label=value", or "given twice" (the label, within its section). A section longer than
+// its reader takes in is one line of its own, without text, refused whole: it would be cut short.
+struct ProfileLine {
+    std::string section;
+    std::string text;  // the line as it stands; empty for a whole section refused
+    std::string label;
+    std::string value;
+    std::string problem;
+    // "[Tuning] label=value: reason", or "[Tuning]: reason"
+    std::string Refusal() const;
+};
+// The lines of the sections, section by section in the order given, each in file order.
+std::vector<ProfileLine> ReadProfileLines(const IniDocument& document,
+                                          const std::vector<std::string>& sections, size_t sectionBuffer);
+
 ProfileOutcome ApplyProfile(const IniDocument& document, const std::vector<ProfileHeading>& headings,
                             size_t sectionBuffer, const std::function<void(const ParamEntry&)>& afterEach,
                             const std::function<void()>& restore);

@@ -1,5 +1,6 @@
 #include "datafiles/backup_records.h"
 
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
@@ -12,7 +13,8 @@
 #include "core/payload_cipher.h"
 #include "core/text.h"
 #include "datafiles/tuning_layout.h"
-#include "ev48400c/message_store.h"
+#include "ev48400c/entry_lists.h"
+#include "ev48400c/family_files.h"
 #include "fj/packet_codec.h"
 #include "fj/parameter_table.h"
 #include "fj/value_table.h"
@@ -200,6 +202,12 @@ FamilyEntries EntriesOf(const std::vector<TabLayout>& layout, const std::vector<
     return entries;
 }
 
+std::string OutsideLimits(const ParamEntry& entry, const std::string& value) {
+    return "its value " + value + " for " + text::WideToUtf8(entry.label) + " is outside the limits " +
+           text::WideToUtf8(entry.minValue) + " to " +
+           (entry.maxValue ? text::WideToUtf8(entry.maxValue(entry.owner)) : std::string());
+}
+
 // Why the value a record writes is not one its entry takes, or empty. The value is judged as the
 // entry shows it, with every record of the file already in the model, so limits that follow another
 // setting (a speed below the motor's maximum) hold for the file as a whole. An entry shown by name
@@ -214,9 +222,7 @@ std::string ShownValueProblem(const ParamEntry& entry, uint16_t raw) {
     const auto range = EntryRange(entry);
     if (!range) return "its entry " + text::WideToUtf8(entry.label) + " takes no number";
     if (range->low <= *number && *number <= range->high) return {};
-    return "its value " + (shown.empty() ? std::to_string(raw) : shown) + " for " +
-           text::WideToUtf8(entry.label) + " is outside the limits " + text::WideToUtf8(entry.minValue) +
-           " to " + (entry.maxValue ? text::WideToUtf8(entry.maxValue(entry.owner)) : std::string());
+    return OutsideLimits(entry, shown.empty() ? std::to_string(raw) : shown);
 }
 
 // The model check of one record: the address is an entry the family writes, and its value one the
@@ -329,57 +335,97 @@ void CheckTercelRecord(DataRecord& record, const std::map<uint16_t, std::string>
     record.value = std::to_string(LowFirst(f, 8));
 }
 
-struct GroupSection {
-    const char* name;
-    // The group's frame check on a fresh object: nothing the program holds is touched.
-    std::function<bool(const Frame&)> check;
-    // Parses into the process-wide message, whose entries describe it.
-    std::function<const IMessage*(const Frame&)> parse;
-};
+// Why an editable entry of an EV48-400-C group does not take the value the group holds, or empty. An
+// enumeration is shown by name (a name may start with digits: "250KBit/s") and set by number: its number
+// is found by storing each number the limits admit until the group's bytes are as they were; when none
+// is, the group is taken from the file's frame again.
+std::string Ev48400cValueProblem(const ParamEntry& entry, const EV48400C::BackupGroup& group,
+                                 const Frame& frame) {
+    if (entry.kind != ParamKind::Enumeration || !entry.getter || !entry.setter)
+        return ShownValueProblem(entry, 0);
+    const std::string shown = entry.getter(entry.owner);
+    const auto range = EntryRange(entry);
+    if (!range) return "its entry " + text::WideToUtf8(entry.label) + " takes no number";
+    const Frame held = group.held()->Serialize();
+    for (double number = std::ceil(range->low); number <= range->high; ++number) {
+        try {
+            entry.setter(entry.owner, paramdetail::NumberText(static_cast<long long>(number)));
+        } catch (...) {
+            continue;
+        }
+        if (group.held()->Serialize() == held) return {};
+    }
+    group.take(frame);
+    return OutsideLimits(entry, shown);
+}
 
-template <typename T>
-GroupSection Group(const char* name, std::shared_ptr<T> EV48400C::MessageStore::*slot) {
-    return {name, [](const Frame& frame) { return T().Parse(frame); },
-            [slot](const Frame& frame) -> const IMessage* {
-                auto& stored = EV48400C::Messages().*slot;
-                return EV48400C::ParseInto(stored, frame) ? stored.get() : nullptr;
-            }};
+// Every group of the file is held first, so a limit one group puts on another (a gear's speed under the
+// motor's maximum) is the file's own; then each editable entry of each group is judged as it is shown.
+// The rest of a group (read-only entries, words stored but not shown) goes back as it was read: a group
+// is written whole.
+void CheckEv48400cValues(std::vector<DataRecord>& records) {
+    const auto& groups = EV48400C::BackupGroups();
+    std::vector<size_t> raised;
+    for (size_t i = 0; i < groups.size() && i < records.size(); ++i) {
+        const auto& group = groups[i];
+        // Copies: storing a value may publish the group's entries anew.
+        EntryList entries;
+        for (const auto name : group.lists)
+            for (const auto& entry : EV48400C::List(name))
+                if (entry.owner == group.owner() && !entry.readOnly) entries.push_back(entry);
+        for (const auto& entry : entries) {
+            records[i].damage = Ev48400cValueProblem(entry, group, records[i].frame);
+            if (!records[i].damage.empty()) break;
+        }
+        // Lowering the motor's maximum speed brings the gears down with it, yet a controller set up
+        // otherwise may hold a gear above it, and its backup must put that back: the gears are judged
+        // against the highest maximum the motor may take, and the motor group is taken from the file
+        // again afterwards.
+        if (!records[i].damage.empty()) continue;
+        for (const auto& entry : entries) {
+            if (entry.key != L"motorPeakSpeed" || !entry.maxValue || !entry.setter) continue;
+            try {
+                entry.setter(entry.owner, text::WideToUtf8(entry.maxValue(entry.owner)));
+            } catch (...) {
+            }
+            raised.push_back(i);
+        }
+    }
+    for (const size_t i : raised) groups[i].take(records[i].frame);
 }
 
 }  // namespace
 
 std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool describe) {
-    using EV48400C::MessageStore;
-    const GroupSection groups[] = {
-        Group("Motor Parameters", &MessageStore::motorParameters),
-        Group("Standard Gear Mode", &MessageStore::standardGearMode),
-        Group("Accelerator", &MessageStore::acceleratorPedal),
-        Group("Low Side Driver", &MessageStore::lowSideDrive),
-        Group("Slope Control", &MessageStore::hillControl),
-        Group("Temperature Regulation", &MessageStore::temperatureRegulation),
-        Group("Mileage", &MessageStore::mileage),
-    };
-    if (describe) EV48400C::ResetMessages();
+    // The groups are judged and described in the family's own messages, which are put back afterwards.
+    const EV48400C::GroupsSnapshot snapshot;
     std::vector<DataRecord> records;
-    for (const auto& group : groups) {
-        const std::string cipherText = document.GetString(group.name, "data", "", kWhole);
-        // A group never read from the controller is saved without a frame.
-        if (cipherText.empty()) continue;
-        DataRecord record{group.name, "data", cipherText, {}, {}, {}, {}, {}};
-        if (const auto frame = Decipher(cipherText, record.damage)) {
+    for (const auto& group : EV48400C::BackupGroups()) {
+        DataRecord record{
+            group.section, "data", document.GetString(group.section, "data", "", kWhole), {}, {}, {}, {}, {}};
+        // Every backup holds every group: one is written only when the controller gave them all.
+        if (record.text.empty()) {
+            record.damage = "its data line is missing";
+        } else if (const auto frame = Decipher(record.text, record.damage)) {
             record.frame = *frame;
-            if (!group.check(record.frame)) {
+            if (!group.check(record.frame))
                 record.damage = "its frame does not check out";
-            } else if (describe) {
-                if (const IMessage* message = group.parse(record.frame)) {
-                    record.target = std::string(group.name) + " (" + message->GetName() + ")";
-                    record.settings = SettingsOf(message->Describe());
-                }
-            }
+            else
+                group.take(record.frame);
         }
         records.push_back(std::move(record));
     }
-    if (describe) EV48400C::ResetMessages();
+    if (!FirstDamaged(records)) CheckEv48400cValues(records);
+    if (describe) {
+        const auto& groups = EV48400C::BackupGroups();
+        for (size_t i = 0; i < records.size(); ++i) {
+            const IMessage* message = groups[i].held();
+            if (records[i].frame.empty() || !message || !groups[i].check(records[i].frame)) continue;
+            records[i].target = records[i].section + " (" + message->GetName() + ")";
+            records[i].settings = SettingsOf(message->Describe());
+        }
+    }
+    snapshot.Restore();
     return records;
 }
 
@@ -465,6 +511,10 @@ std::string RepeatedName(const std::string& text,
 }
 
 }  // namespace
+
+std::string RepeatedSection(const IniDocument& document) {
+    return RepeatedName(document.Text(), {});
+}
 
 std::string IntegrityProblem(const IniDocument& document, const std::vector<DataRecord>& records) {
     if (records.empty()) return "it holds no records";

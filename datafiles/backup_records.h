@@ -27,9 +27,9 @@ struct DataRecord {
     std::string damage;                   // why the record cannot be used; empty when it can
 };
 
-// Each family's records. With describe, the target and values are filled in as well; describing an
-// EV48-400-C group goes through the family's process-wide messages, so it is only for files looked at
-// without a controller (the store is emptied before and after).
+// Each family's records. With describe, the target and values are filled in as well. The values are
+// judged in the family's own model, with every record of the file in it, and the model is put back as
+// it was. An EV48-400-C backup holds one record for each of the family's groups, in their order.
 std::vector<DataRecord> Ev48400cRecords(const IniDocument& document, bool describe);
 std::vector<DataRecord> FjRecords(const IniDocument& document, bool describe);
 std::vector<DataRecord> TercelRecords(const IniDocument& document, bool describe);
@@ -42,6 +42,10 @@ const DataRecord* FirstDamaged(const std::vector<DataRecord>& records);
 // hex digits.
 uint32_t RecordsCrc32(const std::vector<DataRecord>& records);
 std::string Crc32Text(uint32_t crc);
+
+// "its section [Tuning] is given twice" for the first section the text gives twice, or empty: the reader
+// takes the first and would pass over the other without a word.
+std::string RepeatedSection(const IniDocument& document);
 
 // A backup's "Records=" and "DataCrc32=" checked against its records; files written without them
 // (older, or from elsewhere) pass. Why the file cannot be trusted, or empty.

@@ -32,7 +32,6 @@ namespace datafiles {
 namespace {
 
 constexpr size_t kFileValueBuffer = 256;
-constexpr size_t kProfileSectionBuffer = 4096;
 constexpr std::string_view kWarningTitle = "Warning";
 
 FileDialogRequest DialogRequest(std::string title) {
@@ -85,7 +84,7 @@ void WriteRecords(std::ostream& out, const std::vector<std::string>& records) {
 
 void WriteMessage(std::ostream& out, const char* section, const IMessage* message, bool withData) {
     out << '\n' << '[' << section << "]\n";
-    if (!message) return;  // never read: nothing to keep, and a load leaves the group as it is
+    if (!message) return;  // never read: nothing to keep (a backup is made only when every group was read)
     out << message->Describe();
     if (withData) out << "data=" << EncryptPayload(ToHex(message->Serialize())) << '\n';
 }
@@ -219,13 +218,7 @@ void WriteEv48400cPart(std::ostream& out) {
     WriteMessage(out, "Firmware", messages.firmwareVersion.get(), false);
     WriteMessage(out, "Faults", messages.faultList.get(), false);
     out << "\n\n";
-    WriteMessage(out, "Motor Parameters", messages.motorParameters.get(), true);
-    WriteMessage(out, "Standard Gear Mode", messages.standardGearMode.get(), true);
-    WriteMessage(out, "Accelerator", messages.acceleratorPedal.get(), true);
-    WriteMessage(out, "Low Side Driver", messages.lowSideDrive.get(), true);
-    WriteMessage(out, "Slope Control", messages.hillControl.get(), true);
-    WriteMessage(out, "Temperature Regulation", messages.temperatureRegulation.get(), true);
-    WriteMessage(out, "Mileage", messages.mileage.get(), true);
+    for (const auto& group : EV48400C::BackupGroups()) WriteMessage(out, group.section, group.held(), true);
 }
 
 // Each record is the entry's write request built from the raw value the controller reported, so a
@@ -294,8 +287,12 @@ bool ImportTercelBackup(const std::filesystem::path&, const std::vector<DataReco
     return true;
 }
 
-bool ImportEv48400cBackup(const std::filesystem::path& file, const std::vector<DataRecord>&) {
-    return EV48400C::ImportBackup(file);
+// Each group takes the frame its record was checked with.
+bool ImportEv48400cBackup(const std::filesystem::path&, const std::vector<DataRecord>& records) {
+    bool taken = !records.empty();
+    for (const auto& record : records)
+        taken = EV48400C::RestoreBackupGroup(record.section, record.frame) && taken;
+    return taken;
 }
 
 // The records of a backup when every one of them and the file as a whole pass; otherwise the user is
@@ -332,6 +329,16 @@ const DataFilePart kTercelDataFile = {"Tercel",           WriteTercelPart,     T
 
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file) {
     return CheckedRecords(part, file).has_value();
+}
+
+std::vector<std::string> ProfileShapeRefusals(const IniDocument& document, const DataFilePart& part) {
+    std::vector<std::string> refused;
+    if (std::string repeated = RepeatedSection(document); !repeated.empty())
+        refused.push_back(std::move(repeated));
+    const std::vector<std::string> sections(part.profileSections.begin(), part.profileSections.end());
+    for (const auto& line : ReadProfileLines(document, sections, kProfileSectionBuffer))
+        if (!line.problem.empty()) refused.push_back(line.Refusal());
+    return refused;
 }
 
 std::string TooLargeProblem(const std::filesystem::path& file) {
@@ -376,6 +383,11 @@ bool LoadDataFile(const DataFileContext& context) {
         return loaded;
     }
     if (text::EqualsNoCase(fileType, "Profile")) {
+        if (const auto refused = ProfileShapeRefusals(document, part); !refused.empty()) {
+            Log("Profile refused: " + refused.front());
+            Warn(ProfileRefusalText(path, {0, refused}));
+            return false;
+        }
         if (!part.importProfile(file)) return false;
         SetStatus(text::Utf8ToWide("Loaded " + familyName + " Profile: " + path));
         return true;

@@ -73,6 +73,15 @@ bool LoadDataFile(const DataFileContext& context);
 // the record and the reason logged and the user told, when one cannot be used.
 bool CheckBackupRecords(const DataFilePart& part, const std::filesystem::path& file);
 
+// What the reader takes in of one section of a profile.
+inline constexpr size_t kProfileSectionBuffer = 4096;
+
+// Why a profile is refused whatever values it holds, each as a profile refusal lists it: a section given
+// twice (the reader would pass over the second), a line of the family's sections that is not
+// label=value or gives a label again, a section longer than the reader takes in. Load refuses for these
+// before it looks at any value, and inspect refuses for the same.
+std::vector<std::string> ProfileShapeRefusals(const IniDocument& document, const DataFilePart& part);
+
 // Data files are small; anything larger is refused before it is parsed.
 inline constexpr uintmax_t kMaxDataFileSize = 1024 * 1024;
 // "not a Vantrel data file: too large", or empty.

@@ -193,12 +193,4 @@ bool EV48400C::OnParamEdited(const std::wstring& key) {
     return ApplyCrossGroupLimit(key);
 }
 
-bool EV48400C::LoadBackup(const std::filesystem::path& file) {
-    return ImportBackup(file);
-}
-
-bool EV48400C::LoadProfile(const std::filesystem::path& file) {
-    return ImportProfile(file);
-}
-
 }  // namespace EV48400C

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "core/controller_interface.h"
@@ -34,8 +33,6 @@ public:
     // keep unconfirmed changes.
     WriteOutcome WriteAll();
     bool OnParamEdited(const std::wstring& key);
-    bool LoadBackup(const std::filesystem::path& file);
-    bool LoadProfile(const std::filesystem::path& file);
 };
 
 }  // namespace EV48400C

@@ -1,7 +1,6 @@
 #include "ev48400c/family_files.h"
 
-#include <functional>
-#include <limits>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,7 +10,6 @@
 #include "core/log.h"
 #include "core/param_entry.h"
 #include "core/param_registry.h"
-#include "core/payload_cipher.h"
 #include "core/prompter.h"
 #include "core/text.h"
 #include "ev48400c/entry_lists.h"
@@ -21,8 +19,6 @@ namespace EV48400C {
 
 namespace {
 
-// A group's data line is read whole, as the record check reads it.
-constexpr size_t kWholeValue = std::numeric_limits<size_t>::max();
 constexpr size_t kProfileSectionBuffer = 4096;
 constexpr std::wstring_view kMotorPeakSpeedKey = L"motorPeakSpeed";
 
@@ -38,52 +34,26 @@ ValueTexts ValuesOf(const void* owner, const std::vector<std::string_view>& list
     return values;
 }
 
-struct BackupSection {
-    const char* name;
-    std::vector<std::string_view> lists;
-    std::function<const void*()> owner;  // what the group's entries point at
-    std::function<const IMessage*()> message;
-    std::function<bool(const Frame&)> parse;
-};
-
 template <typename T>
-BackupSection Section(const char* name, std::vector<std::string_view> lists,
-                      std::shared_ptr<T> MessageStore::*slot) {
-    return {name, std::move(lists), [slot] { return static_cast<const void*>((Messages().*slot).get()); },
+BackupGroup Group(const char* section, std::vector<std::string_view> lists,
+                  std::shared_ptr<T> MessageStore::*slot) {
+    return {section,
+            std::move(lists),
             [slot] { return static_cast<const IMessage*>((Messages().*slot).get()); },
+            [slot] { return static_cast<const void*>((Messages().*slot).get()); },
+            [](const Frame& frame) { return T().Parse(frame); },
             [slot](const Frame& frame) { return ParseInto(Messages().*slot, frame); }};
 }
 
-// The groups a profile may change, as they were, to be put back when the profile is not taken.
-class GroupsSnapshot {
-public:
-    GroupsSnapshot() {
-        auto& m = Messages();
-        Keep(m.motorParameters);
-        Keep(m.standardGearMode);
-        Keep(m.acceleratorPedal);
-        Keep(m.lowSideDrive);
-        Keep(m.hillControl);
-        Keep(m.temperatureRegulation);
-        Keep(m.mileage);
-    }
-    void Restore() const {
-        for (const auto& restore : restores_) restore();
-    }
-
-private:
-    template <typename T>
-    void Keep(std::shared_ptr<T>& slot) {
-        if (!slot) return;
-        auto copy = std::make_shared<T>(*slot);
-        restores_.push_back([&slot, copy] {
-            if (!slot) return;
-            *slot = *copy;
-            if constexpr (requires { slot->BuildParamEntries(); }) slot->BuildParamEntries();
-        });
-    }
-    std::vector<std::function<void()>> restores_;
-};
+template <typename T>
+std::function<void()> Keeper(std::shared_ptr<T>& slot) {
+    if (!slot) return [&slot] { slot.reset(); };
+    // The entries point at the held object: its values are put back into it.
+    return [&slot, held = slot, copy = *slot] {
+        slot = held;
+        *slot = copy;
+    };
+}
 
 }  // namespace
 
@@ -96,49 +66,64 @@ bool ApplyCrossGroupLimit(std::wstring_view key) {
     return true;
 }
 
+const std::vector<BackupGroup>& BackupGroups() {
+    static const std::vector<BackupGroup> groups = {
+        Group("Motor Parameters", {kMotorSpeedList, kMotorTorqueList, kMotorPowerList},
+              &MessageStore::motorParameters),
+        Group("Standard Gear Mode", {kGearSpeedList, kSpeedLoopList}, &MessageStore::standardGearMode),
+        Group("Accelerator", {kAcceleratorList, kAccelerationList}, &MessageStore::acceleratorPedal),
+        Group("Low Side Driver", {kLowSideDriveList}, &MessageStore::lowSideDrive),
+        Group("Slope Control", {kHillControlList}, &MessageStore::hillControl),
+        Group("Temperature Regulation", {kTemperatureList}, &MessageStore::temperatureRegulation),
+        Group("Mileage", {kMileageList}, &MessageStore::mileage),
+    };
+    return groups;
+}
+
+GroupsSnapshot::GroupsSnapshot() : taken_(TakenThisRead()) {
+    auto& m = Messages();
+    restores_ = {Keeper(m.motorParameters), Keeper(m.standardGearMode),      Keeper(m.acceleratorPedal),
+                 Keeper(m.lowSideDrive),    Keeper(m.temperatureRegulation), Keeper(m.hillControl),
+                 Keeper(m.mileage)};
+    for (const auto name : kAllLists) lists_.emplace_back(name, List(name));
+}
+
+void GroupsSnapshot::Restore() const {
+    // The entries first, so that none is left pointing at a group made since and forgotten here.
+    for (const auto& [name, entries] : lists_) List(name) = entries;
+    for (const auto& restore : restores_) restore();
+    TakenThisRead() = taken_;
+}
+
 // Loading a backup must mark what it changed: without dirty keys the page would refuse to write, and
 // a backup could never be put back onto a controller. A group is judged by its bytes, not by the values
 // shown: a difference below the shown precision, or in a word stored but not shown, is still a
 // difference the controller must be given.
-bool ImportBackup(const std::filesystem::path& file) {
-    const IniDocument document = LoadIniFile(file);
-    const BackupSection sections[] = {
-        Section("Motor Parameters", {kMotorSpeedList, kMotorTorqueList, kMotorPowerList},
-                &MessageStore::motorParameters),
-        Section("Standard Gear Mode", {kGearSpeedList, kSpeedLoopList}, &MessageStore::standardGearMode),
-        Section("Accelerator", {kAcceleratorList, kAccelerationList}, &MessageStore::acceleratorPedal),
-        Section("Low Side Driver", {kLowSideDriveList}, &MessageStore::lowSideDrive),
-        Section("Slope Control", {kHillControlList}, &MessageStore::hillControl),
-        Section("Temperature Regulation", {kTemperatureList}, &MessageStore::temperatureRegulation),
-        Section("Mileage", {kMileageList}, &MessageStore::mileage),
-    };
-    bool taken = false;
-    for (const auto& section : sections) {
-        const std::string cipherText = document.GetString(section.name, "data", "", kWholeValue);
-        const std::string frameHex = DecryptPayload(cipherText);
-        Log(std::string(section.name) + " data: " + frameHex);
-        const IMessage* held = section.message();
-        const Frame bytesBefore = held ? held->Serialize() : Frame();
-        const ValueTexts before = ValuesOf(section.owner(), section.lists);
-        if (!section.parse(FromHex(frameHex))) continue;
-        taken = true;
-        const IMessage* loaded = section.message();
-        if (loaded->Serialize() == bytesBefore) continue;
-        const ValueTexts after = ValuesOf(section.owner(), section.lists);
-        std::vector<std::wstring> changed;
-        for (const auto& [key, value] : after) {
-            const auto old = before.find(key);
-            if (old == before.end() || old->second != value) changed.push_back(key);
-        }
-        // Nothing shown changed, yet the bytes did: every key of the group carries the change.
-        if (changed.empty())
-            for (const auto& [key, value] : after) changed.push_back(key);
-        for (const auto& key : changed) {
-            DirtyKeys().insert(key);
-            Log(key + L" is dirty");
-        }
+bool RestoreBackupGroup(std::string_view section, const Frame& frame) {
+    const auto& groups = BackupGroups();
+    const auto group = std::find_if(groups.begin(), groups.end(),
+                                    [section](const BackupGroup& g) { return g.section == section; });
+    if (group == groups.end()) return false;
+    Log(std::string(section) + " data: " + ToHex(frame));
+    const IMessage* held = group->held();
+    const Frame bytesBefore = held ? held->Serialize() : Frame();
+    const ValueTexts before = ValuesOf(group->owner(), group->lists);
+    if (!group->take(frame)) return false;
+    if (group->held()->Serialize() == bytesBefore) return true;
+    const ValueTexts after = ValuesOf(group->owner(), group->lists);
+    std::vector<std::wstring> changed;
+    for (const auto& [key, value] : after) {
+        const auto old = before.find(key);
+        if (old == before.end() || old->second != value) changed.push_back(key);
     }
-    return taken;
+    // Nothing shown changed, yet the bytes did: every key of the group carries the change.
+    if (changed.empty())
+        for (const auto& [key, value] : after) changed.push_back(key);
+    for (const auto& key : changed) {
+        DirtyKeys().insert(key);
+        Log(key + L" is dirty");
+    }
+    return true;
 }
 
 bool ImportProfile(const std::filesystem::path& file) {

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
-#include <optional>
 
 #include "core/hex_text.h"
-#include "core/ini_file.h"
 #include "core/log.h"
 #include "core/param_registry.h"
 #include "core/payload_cipher.h"
@@ -29,7 +27,6 @@ namespace {
 constexpr int kIdentifyAttempts = 3;
 constexpr uint32_t kIdentifyRetryPauseMs = 100;
 constexpr uint32_t kRegisterWritePauseMs = 100;
-constexpr size_t kDataBuffer = 2048;
 constexpr const char* kReadyStatus = "Tercel Controller";
 
 template <typename Block>
@@ -37,15 +34,6 @@ void ReadBlock(std::shared_ptr<Block>& block, const char* status) {
     if (!block) block = std::make_shared<Block>();
     SetStatus(status);
     block->Read();
-}
-
-// The frame of one data record, or nothing when it does not decipher or is not hex.
-std::optional<Frame> DecodeRecord(const std::string& cipherText) {
-    const std::string frameHex = DecryptPayload(cipherText);
-    if (frameHex.empty()) return std::nullopt;
-    auto frame = TryFromHex(frameHex);
-    if (!frame || frame->empty()) return std::nullopt;
-    return frame;
 }
 
 }  // namespace
@@ -151,34 +139,6 @@ std::vector<std::string> TercelController::ExportRecords(const std::vector<const
         }
     }
     return records;
-}
-
-bool TercelController::LoadBackup(const std::filesystem::path& file) {
-    const IniDocument document = LoadIniFile(file);
-    const auto keys = document.GetKeys("data", kDataBuffer);
-    if (keys.empty()) {
-        Log("Tercel: no data records, nothing loaded");
-        return false;
-    }
-    // Every record is decoded and found to be a register write before any is applied, so a damaged
-    // file changes nothing.
-    std::vector<Frame> frames;
-    for (const auto& key : keys) {
-        auto frame = DecodeRecord(document.GetString("data", key, "", kDataBuffer));
-        if (!frame) {
-            Log("Tercel: data record " + key + " cannot be read, nothing loaded");
-            return false;
-        }
-        const Frame& f = *frame;
-        if (f.size() != kWriteFrameLength || f[0] != kSom || f[1] != MCB_CMD_WRITEMEMEX ||
-            ComputeChecksum(f) != f.back()) {
-            Log("Tercel: data record " + key + " is not a register write, nothing loaded");
-            return false;
-        }
-        frames.push_back(std::move(*frame));
-    }
-    for (auto& frame : frames) HandleFrame(std::move(frame));
-    return true;
 }
 
 bool TercelController::ReadRegister(uint16_t address) {

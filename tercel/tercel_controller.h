@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,10 +39,6 @@ public:
     // The write record of every editable entry of the lists, in list order: the register's write frame
     // as hex text, enciphered. These are the "d" values of a data file.
     std::vector<std::string> ExportRecords(const std::vector<const EntryList*>& lists) const;
-    // Replays the write records of a data file's data section; changed registers become dirty and are
-    // sent only by a later write. A record that does not decode stops the import before anything
-    // changes.
-    bool LoadBackup(const std::filesystem::path& file);
 };
 
 }  // namespace Tercel

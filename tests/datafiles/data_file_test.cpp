@@ -32,8 +32,10 @@
 namespace {
 
 using datafiles::DataFilePart;
+using testing::Contains;
 using testing::ElementsAre;
 using testing::HasSubstr;
+using testing::IsEmpty;
 using Bytes = std::vector<uint8_t>;
 
 const DataFilePart* const kFj = &datafiles::kFjDataFile;
@@ -72,7 +74,7 @@ protected:
     void SetUp() override { Fill(); }
     void TearDown() override { testsupport::ResetFamilies(); }
 
-    // FJ and Tercel at the low end of their limits, the EV48-400-C accelerator group read, nothing marked.
+    // Every family at the low end of its limits, every EV48-400-C group read, nothing marked.
     static void Fill() {
         testsupport::ResetFamilies();
         FJ::BuildEntryLists();
@@ -89,9 +91,16 @@ protected:
         registers[Tercel::kCurrentScaleRegister] = 1;
         registers[Tercel::kMaxCurrentRegister] = 32767;  // one ampere per count
         AtLowLimits(datafiles::TercelLayout());
-        ASSERT_TRUE(EV48400C::ParseInto(
-            EV48400C::Messages().acceleratorPedal,
-            EV48400C::SealFrame(EV48400C::NewFrame(EV48400C::kAcceleratorPedalId), "test")));
+        using namespace EV48400C;
+        const auto read = [](auto& group, uint8_t id) {
+            ASSERT_TRUE(ParseInto(group, SealFrame(NewFrame(id), "test")));
+        };
+        auto& m = Messages();
+        read(m.motorParameters, kMotorParametersId), read(m.standardGearMode, kStandardGearModeId);
+        read(m.acceleratorPedal, kAcceleratorPedalId), read(m.lowSideDrive, kLowSideDriveId);
+        read(m.hillControl, kHillControlId), read(m.temperatureRegulation, kTemperatureRegulationId);
+        read(m.mileage, kMileageId);
+        AtLowLimits(datafiles::Ev48400cLayout());
         DirtyKeys().clear();
     }
 
@@ -222,6 +231,20 @@ TEST_F(DataFile, Ev48400cRestoreMarksAGroupChangedBelowTheShownPrecision) {
     EXPECT_TRUE(DirtyKeys().empty());
 }
 
+// A controller set up elsewhere may hold a gear faster than its motor's maximum; its backup puts that
+// back rather than being refused.
+TEST_F(DataFile, Ev48400cBackupPutsBackAGearAboveTheMotorMaximum) {
+    using namespace EV48400C;
+    testsupport::Set(kMotorSpeedList, L"motorPeakSpeed", "3000");
+    testsupport::Set(kGearSpeedList, L"BKD_MaxSpeed", "3000");
+    testsupport::Set(kMotorSpeedList, L"motorPeakSpeed", "2000");
+    const std::string backup = Save(kEv);
+    Fill();
+    ASSERT_TRUE(Load(kEv, backup)) << Warning();
+    EXPECT_EQ(testsupport::Shown(kGearSpeedList, L"BKD_MaxSpeed"), "3000");
+    EXPECT_EQ(testsupport::Shown(kMotorSpeedList, L"motorPeakSpeed"), "2000");
+}
+
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
@@ -246,6 +269,27 @@ std::string WithD0(const std::string& file, const Bytes& frame) {
 Bytes Damaged(Bytes frame) {
     frame.back() ^= 0x01;
     return frame;
+}
+
+// The EV48-400-C file with the group's data line holding the frame, or without the line.
+std::string WithGroup(const std::string& file, const std::string& section,
+                      const std::optional<Bytes>& frame) {
+    const size_t data = file.find("\ndata=", file.find("[" + section + "]")) + 1;
+    return file.substr(0, data) + (frame ? "data=" + Record(*frame) + "\n" : "") +
+           file.substr(file.find('\n', data) + 1);
+}
+
+// The file as written before backups carried the count and check of their records.
+std::string Older(const std::string& file) {
+    return Replace(Replace(file, LineOf(file, "Records=") + "\n", ""), LineOf(file, "DataCrc32=") + "\n", "");
+}
+
+// The held group's frame with bytes set, sealed again: its checksum holds.
+template <typename T>
+Bytes Resealed(const std::shared_ptr<T>& group, std::initializer_list<std::pair<size_t, uint8_t>> bytes) {
+    Bytes frame = group->Serialize();
+    for (const auto& [at, value] : bytes) frame[at] = value;
+    return EV48400C::SealFrame(frame, "test");
 }
 
 // Backups of each family as saved, to be made hostile.
@@ -299,6 +343,30 @@ const struct {
     {"EV48-400-C group damaged", kEv,
      [](const Saved& s) { return Replace(s.ev, LineOf(s.ev, "data="), "data=ZZ"); }, "it does not decipher",
      true},
+    {"EV48-400-C checksum", kEv,
+     [](const Saved& s) {
+         return WithGroup(s.ev, "Mileage", Damaged(EV48400C::Messages().mileage->Serialize()));
+     },
+     "record [Mileage] data: its frame does not check out", true},
+    // Older files, without the count and check: only the record check stands between them and the model.
+    {"EV48-400-C limits, sealed again", kEv,
+     [](const Saved& s) {
+         return WithGroup(Older(s.ev), "Motor Parameters",
+                          Resealed(EV48400C::Messages().motorParameters, {{10, 0xE8}, {11, 0xFD}}));  // 65000
+     },
+     "its value 65000 for Motor Maximum Speed is outside the limits 0 to 8000", true},
+    {"EV48-400-C option beyond its limits", kEv,
+     [](const Saved& s) {
+         return WithGroup(Older(s.ev), "Standard Gear Mode",
+                          Resealed(EV48400C::Messages().standardGearMode, {{20, 11}}));
+     },
+     "for CAN Baudrate is outside the limits 0 to 10", true},
+    {"EV48-400-C group missing", kEv,
+     [](const Saved& s) { return WithGroup(Older(s.ev), "Slope Control", {}); },
+     "record [Slope Control] data: its data line is missing", true},
+    {"EV48-400-C, a Tercel backup relabelled", kEv,
+     [](const Saved& s) { return Replace(s.tercel, "ControllerType=Tercel", "ControllerType=EV48-400-C"); },
+     "record [Motor Parameters] data: its data line is missing", true},
     {"EV48-400-C group twice", kEv,
      [](const Saved& s) { return s.ev + "\n[Accelerator]\n" + LineOf(s.ev, "data=") + "\n"; },
      "its section [Accelerator] is given twice", true},
@@ -368,20 +436,22 @@ const struct {
     const char* what;
     std::string lines;
     const char* reason;
+    bool byShape;  // refused whatever the family holds: inspect, which holds no values, must agree
 } kRefusedProfiles[] = {
     {"every line refused", "No Such Setting=5\nNor This=7\n",
-     "No Such Setting=5: no such setting under [{s}]"},
-    {"one line beyond its limits", "{a}={va}\n{b}=60000\n", "{b}=60000: outside its limits"},
-    {"a decimal comma", "{a}={va}\n{b}=1,5\n", "{b}=1,5: a decimal comma"},
-    {"a number and more", "{a}={va}\n{b}=5000abc\n", "{b}=5000abc: not a number"},
-    {"a digit that is not ASCII", "{a}={va}\n{b}=\xEF\xBC\x95\n", "{b}=\xEF\xBC\x95: not a number"},
-    {"a label twice", "{a}={va}\n{b}={vb}\n{a}={va}\n", "{a}={va}: given twice"},
+     "No Such Setting=5: no such setting under [{s}]", false},
+    {"one line beyond its limits", "{a}={va}\n{b}=60000\n", "{b}=60000: outside its limits", false},
+    {"a decimal comma", "{a}={va}\n{b}=1,5\n", "{b}=1,5: a decimal comma", false},
+    {"a number and more", "{a}={va}\n{b}=5000abc\n", "{b}=5000abc: not a number", false},
+    {"a digit that is not ASCII", "{a}={va}\n{b}=\xEF\xBC\x95\n", "{b}=\xEF\xBC\x95: not a number", false},
+    {"a label twice", "{a}={va}\n{b}={vb}\n{a}={va}\n", "{a}={va}: given twice", true},
     {"a setting under another section", "{a}={va}\n[{o}]\n{b}={vb}\n",
-     "{b}={vb}: no such setting under [{o}]"},
-    {"a line that is no setting", "{a}={va}\njust words\n", "just words: not label=value"},
+     "{b}={vb}: no such setting under [{o}]", false},
+    {"a line that is no setting", "{a}={va}\njust words\n", "just words: not label=value", true},
     {"a section longer than its reader takes in", "{b}={vb}\n{a}=" + std::string(4100, '0') + "1\n",
-     "[{s}]: longer than 4096 characters"},
-    {"empty", "", "holds no settings"},
+     "[{s}]: longer than 4096 characters", true},
+    {"a section given twice", "{a}={va}\n[{s}]\n{b}={vb}\n", "its section [{s}] is given twice", true},
+    {"empty", "", "holds no settings", false},
 };
 
 std::string Filled(std::string lines, const ProfileFamily& family) {
@@ -407,10 +477,16 @@ TEST_F(DataFile, ProfilesAreTakenWholeOrNotAtAll) {
             SCOPED_TRACE(std::string(family.name) + ": " + c.what);
             DirtyKeys() = {L"earlier edit"};
             const std::string before = State();
-            EXPECT_FALSE(Load(family.part, header + Filled(c.lines, family)));
+            const std::string file = header + Filled(c.lines, family);
+            EXPECT_FALSE(Load(family.part, file));
             EXPECT_TRUE(State() == before);
             EXPECT_THAT(Warning(), HasSubstr(Filled(c.reason, family)));
             EXPECT_THAT(Warning(), HasSubstr("was not loaded"));
+            const auto shape = datafiles::ProfileShapeRefusals(IniDocument(file), *family.part);
+            if (c.byShape)
+                EXPECT_THAT(shape, Contains(HasSubstr(Filled(c.reason, family))));
+            else
+                EXPECT_THAT(shape, IsEmpty());
         }
         SCOPED_TRACE(family.name);
         DirtyKeys().clear();

@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/hex_text.h"
-#include "core/payload_cipher.h"
 #include "tests/ev48400c/test_frames.h"
 #include "tests/support/families.h"
 #include "tests/support/temp_dir.h"
@@ -38,8 +36,6 @@ protected:
         return path;
     }
 
-    static std::string DataLine(const Frame& frame) { return "data=" + EncryptPayload(ToHex(frame)) + "\n"; }
-
     testsupport::TempDir dir_;
 };
 
@@ -72,11 +68,10 @@ TEST_F(Ev48FamilyFiles, BackupMarksWhatItChanged) {
     Frame garbledPedal = MakeFrame(53, {{14, 30}});
     garbledPedal[52] ^= 0xFF;
     const Frame mileage = MakeFrame(51, {{6, 0xF4}, {7, 0x01}});
-    const auto file =
-        Write("[FILE]\nType=Backup\n\n[Motor Parameters]\nMotor Maximum Speed=6000\n" + DataLine(motor) +
-              "\n[Accelerator]\n" + DataLine(garbledPedal) + "\n[Mileage]\n" + DataLine(mileage));
 
-    EXPECT_TRUE(ImportBackup(file));
+    EXPECT_TRUE(RestoreBackupGroup("Motor Parameters", motor));
+    EXPECT_FALSE(RestoreBackupGroup("Accelerator", garbledPedal));
+    EXPECT_TRUE(RestoreBackupGroup("Mileage", mileage));
 
     EXPECT_EQ(Shown(kMotorSpeedList, L"motorPeakSpeed"), "6000");
     EXPECT_EQ(Shown(kMotorTorqueList, L"eleTorque_0_500"), "90");

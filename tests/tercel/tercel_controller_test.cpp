@@ -4,15 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/hex_text.h"
 #include "core/param_registry.h"
 #include "core/payload_cipher.h"
 #include "serial/serial_port.h"
+#include "tercel/command_codec.h"
 #include "tercel/speed_control.h"
 #include "tercel/vehicle.h"
 #include "tests/support/fake_prompter.h"
 #include "tests/support/families.h"
 #include "tests/support/log_capture.h"
-#include "tests/support/temp_dir.h"
 #include "tests/tercel/test_support.h"
 
 namespace {
@@ -30,17 +31,11 @@ protected:
 
     static uint16_t& Reg(uint16_t address) { return Tercel::Registers()[address]; }
 
-    // A backup whose data section holds the given payloads as d0, d1, ...
-    std::filesystem::path Backup(const std::vector<std::string>& payloads) {
-        std::string text = "[FILE]\nControllerType=Tercel\nType=Backup\n\n[Data]\n";
-        for (size_t i = 0; i < payloads.size(); ++i)
-            text += "d" + std::to_string(i) + "=" + payloads[i] + "\n";
-        const auto file = dir_ / "backup.vtdata";
-        testsupport::WriteFileBytes(file, text);
-        return file;
+    // The records replayed as a load replays a checked backup's frames.
+    static void Replay(const std::vector<std::string>& records) {
+        for (const auto& record : records) EXPECT_TRUE(Tercel::HandleFrame(FromHex(DecryptPayload(record))));
     }
 
-    testsupport::TempDir dir_;
     testsupport::FakePrompter prompter_;
     Tercel::SpeedControl speedControl_;
     Tercel::Vehicle vehicle_;
@@ -91,13 +86,12 @@ TEST_F(TercelControllerTest, BackupRecordsAreWritesAndImportMarksOnlyWhatChanged
     const auto records = driver_.ExportRecords(terceltest::TuningPageLists());
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(DecryptPayload(records[0]), "2B0507023E0B000064192C");  // 2878 = 0x0B3E holding 6500
-    const auto file = Backup(records);
-    EXPECT_TRUE(driver_.LoadBackup(file));
+    Replay(records);
     EXPECT_TRUE(DirtyKeys().empty());
 
     Reg(2878) = 5000;
     Reg(2754) = 100;
-    EXPECT_TRUE(driver_.LoadBackup(file));
+    Replay(records);
     EXPECT_EQ(Reg(2878), 6500);
     EXPECT_EQ(Reg(2754), 255);
     EXPECT_EQ(DirtyKeys(), (DirtyKeySet{L"2754", L"2878"}));
