@@ -4,8 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include "app/cards/tuning_model.h"
 #include "core/atomic_file.h"
+#include "core/ini_file.h"
+#include "core/log.h"
+#include "core/param_registry.h"
+#include "datafiles/data_file.h"
+#include "serial/serial_port.h"
+#include "session/family_table.h"
+#include "session/probe.h"
+#include "session/session.h"
 #include "tests/cli/posix/simulated.h"
+#include "tests/support/fake_prompter.h"
 
 namespace {
 
@@ -103,6 +115,61 @@ TEST(BackupFile, CutOrEditedAfterwardsIsRefusedAndAnOlderOneLoads) {
         const CliRun loaded = sim.Run({"load", "--file", file.string(), "--write"});
         EXPECT_EQ(loaded.status, c.status) << loaded.err;
         EXPECT_EQ(sim.State() == changed, c.status != 0);
+    }
+}
+
+// Sparse: it takes no disk, and no memory when it is refused before it is read.
+TEST(BackupFile, AHugeFileIsRefusedBeforeItIsRead) {
+    testsupport::TempDir folder;
+    const auto file = folder / "huge.vtdata";
+    WriteFileBytes(file, "[File]\nControllerType=FJ\nType=Backup\n");
+    std::filesystem::resize_file(file, 200u * 1024 * 1024);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCommand({"inspect", file.string()});
+    EXPECT_EQ(run.status, cli::kExitRefused);
+    EXPECT_NE(run.err.find("not a Vantrel data file: too large"), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+// Each record's section, key and deciphered frame, in file order.
+std::vector<std::tuple<std::string, std::string, std::vector<uint8_t>>> Records(Family family,
+                                                                                const std::string& file) {
+    std::vector<std::tuple<std::string, std::string, std::vector<uint8_t>>> records;
+    for (const auto& record : session::Ops(family).dataFile->backupRecords(LoadIniFile(file), false))
+        records.emplace_back(record.section, record.key, record.frame);
+    return records;
+}
+
+// The window's Save and the command line's backup of one controller hold the same records, and each
+// loads the other's way with nothing to change.
+TEST(BackupFile, WindowAndCommandLineBackupsAreTheSame) {
+    for (const session::FamilyOps* ops : session::Families()) {
+        SCOPED_TRACE(ops->name);
+        const clitest::Simulated sim(ops->name);
+        ASSERT_TRUE(sim.Ready());
+        const std::string fromCli = sim.File("cli.vtdata"), fromWindow = sim.File("window.vtdata");
+        ASSERT_EQ(sim.Run({"backup", "--out", fromCli}).status, 0);
+
+        testsupport::FakePrompter prompter;
+        session::ProbeOptions options;
+        options.readingPauses = false;
+        ASSERT_EQ(session::Connect(SerialPort::Instance(), sim.PortName(), {ops->family}, options).family,
+                  ops->family);
+        app::TuningModel page(std::filesystem::path(fromCli).parent_path());
+        page.RebuildLists();
+        prompter.saveFile = fromWindow;
+        page.Save();
+        ASSERT_TRUE(std::filesystem::exists(fromWindow));
+        EXPECT_EQ(Records(ops->family, fromWindow), Records(ops->family, fromCli));
+        prompter.openFile = fromCli;
+        page.Load();
+        EXPECT_EQ(GetStatus().rfind(L"Loaded ", 0), 0u) << text::WideToUtf8(GetStatus());
+        EXPECT_TRUE(DirtyKeys().empty());
+        session::EndConnection();
+
+        const CliRun loaded = sim.Run({"load", "--file", fromWindow});
+        EXPECT_EQ(loaded.status, 0) << loaded.err;
+        EXPECT_NE(loaded.err.find("Nothing to change"), std::string::npos) << loaded.err;
     }
 }
 

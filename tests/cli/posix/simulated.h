@@ -50,6 +50,7 @@ public:
         : sim_(family, folder_.Path(), extra), family_(family) {}
 
     bool Ready() const { return sim_.Ready(); }
+    std::string PortName() const { return sim_.PortName(); }
     // The port and the family, so that a run does not wait for the other families' probes.
     std::vector<std::string> Args(std::vector<std::string> args) const {
         args.insert(args.begin() + 1, {"--port", sim_.PortName(), "--family", family_});
