@@ -45,6 +45,15 @@ int Connect(const std::string& portOption, const std::vector<Family>& chosen, Co
                 ": check its name (vantrel-cli ports lists them) and that no other program holds it";
         return kExitNoController;
     }
+    if (result.lost) {
+        error = "lost the controller on " + port + " while reading: check the cable";
+        return kExitNoController;
+    }
+    if (!result.failure.empty()) {
+        error = "no controller identified on " + port + " (tried " + Names(order) + "): " + result.failure +
+                ": check the cable and the controller's power, and try again";
+        return kExitNoController;
+    }
     error = "no controller answered on " + port + " (tried " + Names(order) +
             "): check the cable, the controller's power and --family";
     return kExitNoController;

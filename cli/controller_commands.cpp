@@ -66,6 +66,13 @@ struct Change {
     std::wstring readBack;
 };
 
+// What the controller gave for the key in this connection, or that it gave nothing.
+std::wstring ControllerText(const std::wstring& key) {
+    return session::LastRead().Of(key).value_or(text::WidenByChar(kNoAnswer));
+}
+
+// The entries whose model value changed; their current value is the controller's, never the model's
+// stand-in for a value it did not give.
 std::vector<Change> Differences(const std::vector<EntryValue>& before, const std::vector<EntryValue>& after) {
     std::map<std::wstring, std::wstring> old;
     for (const auto& value : before) old[value.key] = value.value;
@@ -73,7 +80,8 @@ std::vector<Change> Differences(const std::vector<EntryValue>& before, const std
     for (const auto& value : after) {
         const auto found = old.find(value.key);
         const std::wstring previous = found == old.end() ? std::wstring() : found->second;
-        if (previous != value.value) changes.push_back({value.key, value.label, previous, value.value, {}});
+        if (previous != value.value)
+            changes.push_back({value.key, value.label, ControllerText(value.key), value.value, {}});
     }
     return changes;
 }
@@ -95,11 +103,16 @@ int WriteAndReadBack(Family family, std::vector<Change>& changes, CommandIo& io)
     const WriteOutcome written = session::WritePendingChanges(family);
     // The full read also brings back a port that the line took away during the write.
     const session::ReadOutcome readBack = session::ReadEverything(family);
+    const session::FamilyOps& ops = session::Ops(family);
     std::set<std::wstring> unanswered;
-    for (const auto& change : changes)
-        // The families' full reads keep the value of an entry that does not answer, and after an edit
-        // that is the value just typed: it would pass for a value the controller took.
-        if (!session::Ops(family).readBack(change.key)) unanswered.insert(change.key);
+    for (const auto& change : changes) {
+        // The families' full reads keep the value of an entry that does not answer, and after a write
+        // that is the value just written: it would pass for a value the controller took. Only an entry
+        // the read back marked as read again is shown as read back.
+        const ParamEntry* entry = session::FindEntry(family, change.key);
+        if (!readBack.portOpen || !ops.readBack(change.key) || !entry || !ops.entryWasRead(*entry))
+            unanswered.insert(change.key);
+    }
     std::map<std::wstring, std::wstring> now;
     for (const auto& value : Snapshot(family)) now[value.key] = value.value;
     size_t notTaken = 0;

@@ -63,7 +63,9 @@ ProbeResult ProbeFamilies(SerialPort& serial, const std::string& port, const std
             return result;
         }
         // A driver that got as far as reading says itself which read failed ("FJ: could not read ...").
-        const bool saidWhy = text::WideToUtf8(GetStatus()).starts_with(name + ":");
+        const std::string why = text::WideToUtf8(GetStatus());
+        const bool saidWhy = why.starts_with(name + ":");
+        if (saidWhy && result.failure.empty()) result.failure = why;
         ReadingPause(options);
         if (!saidWhy) SetStatus("Controller not responding for " + name);
         ReadingPause(options);
@@ -103,6 +105,9 @@ ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vect
     if (result.family == Family::None) {
         ResetFamilies();
         session.connected = false;
+        // The status is the page's fixed text; the log keeps which read a controller that answered
+        // stopped at.
+        if (!result.failure.empty()) Log("Identify stopped at: " + result.failure);
         SetStatus("Failed to Identify controller");
         return result;
     }

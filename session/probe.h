@@ -37,13 +37,17 @@ struct ProbeResult {
     std::string controllerName;
     bool portOpened = false;  // the port opened for at least one family
     bool lost = false;        // a family identified, but the line took the port away while reading
+    // When no family identified: why the first family that answered its contact request still failed,
+    // as its driver said it ("FJ: could not read firmware date (01:00)"); empty when none answered.
+    std::string failure;
 };
 
 // Tries each family in order. Before each Identify every family is put back to "nothing read". On
 // success the port stays open, the session holds the connection and the values read
 // ("Detected Controller: <name>"). A controller that identified but whose port the line took away
 // during the read is no connection ("Lost the controller while reading: check the cable"). Otherwise
-// the port is closed, the session holds none and the status is "Failed to Identify controller".
+// the port is closed, the session holds none and the status is "Failed to Identify controller"
+// (logged after the failure of a family that answered).
 ProbeResult Connect(SerialPort& serial, const std::string& port, const std::vector<Family>& order,
                     const ProbeOptions& options);
 

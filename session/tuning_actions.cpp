@@ -12,6 +12,13 @@
 
 namespace session {
 
+namespace {
+
+// The status line names this many of the values that could not be read, then counts the rest.
+constexpr size_t kNamedUnread = 3;
+
+}  // namespace
+
 bool EnsurePortOpen() {
     SerialPort& port = SerialPort::Instance();
     if (port.IsOpen() || port.Reopen()) return true;
@@ -73,15 +80,28 @@ std::wstring BackupRefusalText(Family family) {
     if (count == 0) return {};
     return L"The backup was not saved: " + std::to_wstring(count) +
            (count == 1 ? L" value was" : L" values were") +
-           L" not read from the controller.\n\nPress Reset to read them again, then save.";
+           L" not read from the controller.\n\nPress Reset to read " + (count == 1 ? L"it" : L"them") +
+           L" again, then save.";
 }
 
 std::wstring UnreadStatusText(const ReadOutcome& outcome) {
     if (!outcome.portOpen) return text::Utf8ToWide(kPortLostText);
-    const size_t count = outcome.unread.size() + outcome.unreadGroups.size() + outcome.notReadAgain.size();
+    std::vector<std::wstring> names;
+    const auto name = [](const ParamEntry* entry) {
+        return entry->label.empty() ? entry->key : entry->label;
+    };
+    for (const ParamEntry* entry : outcome.unread) names.push_back(name(entry));
+    for (const std::string& group : outcome.unreadGroups) names.push_back(text::Utf8ToWide(group));
+    for (const ParamEntry* entry : outcome.notReadAgain) names.push_back(name(entry));
+    const size_t count = names.size();
     if (count == 0) return {};
-    return std::to_wstring(count) + (count == 1 ? L" value" : L" values") +
-           L" could not be read: press Reset to read them again";
+    std::wstring status = std::to_wstring(count) + (count == 1 ? L" value" : L" values") +
+                          L" could not be read: press Reset to read " + (count == 1 ? L"it" : L"them") +
+                          L" again (";
+    const size_t named = std::min(count, kNamedUnread);
+    for (size_t i = 0; i < named; ++i) status += (i == 0 ? L"" : L", ") + names[i];
+    if (count > named) status += L" and " + std::to_wstring(count - named) + L" more";
+    return status + L")";
 }
 
 }  // namespace session

@@ -44,8 +44,9 @@ ReadOutcome ReadEverything(Family family);
 // opened (every key is then not confirmed).
 WriteOutcome WritePendingChanges(Family family);
 
-// "3 values could not be read: press Reset to read them again" (a group that did not answer counts
-// as one); empty when all were read.
+// "5 values could not be read: press Reset to read them again (A, B, C and 2 more)": the first three
+// named by their labels (a group that did not answer counts as one, by its name); empty when all were
+// read.
 std::wstring UnreadStatusText(const ReadOutcome& outcome);
 
 // A backup is the way back to a vehicle's settings: it is saved only when the controller gave every

@@ -100,12 +100,13 @@ const std::vector<ShownRow>& TuningModel::Rows(TuningTab tab) const {
 }
 
 // "Current Value" is what the controller gave in this connection, "Change To" what the model holds,
-// pending edits included; an entry the controller did not give shows neither.
+// pending edits included; an entry the controller did not give shows no value of its own, only one a
+// load has put there to be written.
 RowCells TuningModel::ShownCells(const ParamEntry& entry) {
     RowCells cells = CellsOf(entry);
     const auto read = session::LastRead().Of(entry.key);
     cells.current = read.value_or(std::wstring());
-    if (!read) cells.changeTo.clear();
+    if (!read && !DirtyKeys().count(entry.key)) cells.changeTo.clear();
     return cells;
 }
 
@@ -132,8 +133,15 @@ void TuningModel::RebuildLists() {
         }
         if (view_) view_->FillList(tab);
     }
-    // After a read or a write the status line says what could not be read.
-    if (wasStale) ShowUnreadStatus();
+    // After a read or a write the status line says what could not be read; after Reset that includes
+    // what did not answer again and kept the value last read.
+    std::wstring afterRead;
+    afterRead.swap(statusAfterRebuild_);
+    if (!wasStale) return;
+    if (afterRead.empty())
+        ShowUnreadStatus();
+    else
+        SetStatus(afterRead);
 }
 
 // Dependent values changed in the model, not on the controller: they are pending like the edit
@@ -262,7 +270,10 @@ void TuningModel::Reset() {
     if (view_) view_->BeginWait();
     const session::ReadOutcome outcome = session::ReadEverything(ConnectedFamily());
     if (view_) view_->EndWait();
-    if (outcome.portOpen) ExpectRebuild();
+    if (!outcome.portOpen) return;
+    // Named now: the entries of the outcome may be replaced before the rebuild comes.
+    statusAfterRebuild_ = session::UnreadStatusText(outcome);
+    ExpectRebuild();
 }
 
 void TuningModel::Write() {

@@ -161,6 +161,8 @@ private:
     std::array<std::vector<ShownRow>, 4> rows_;
     datafiles::TuningTab currentTab_ = datafiles::TuningTab::Tuning;
     bool stale_ = false;
+    // What the rebuild that follows a Reset puts on the status line: the values that did not answer.
+    std::wstring statusAfterRebuild_;
 
     datafiles::TuningTab editTab_ = datafiles::TuningTab::Tuning;
     int editRow_ = -1;

@@ -205,6 +205,12 @@ TEST_F(TuningModelTest, OnlyChangeToCellsOfReadEditableRowsOfTheShownListOpenAnE
     model_.SelectTab(TuningTab::Tuning);
     EXPECT_TRUE(model_.BeginEdit(TuningTab::Tuning, 1, app::kChangeToColumn));
     EXPECT_FALSE(model_.BeginEdit(TuningTab::Tuning, 1, app::kChangeToColumn));  // one editor at a time
+    model_.CancelEdit();
+    // A value a load put there to be written is shown, marked, though the controller never gave one.
+    DirtyKeys().insert(L"unread");
+    model_.OnAppEvent(app::kEventRebuildTuningLists);
+    EXPECT_EQ(Cells(TuningTab::Tuning, 3).changeTo, L"50");
+    EXPECT_EQ(Look(3), app::CellLook::Changed);
 }
 
 TEST_F(TuningModelTest, ACommitInsideACommitDoesNothing) {

@@ -76,6 +76,18 @@ TEST(CliSim, EachCommandAgainstEachFamily) {
     }
 }
 
+// An FJ controller that answers the contact but never the firmware date: the error line says so.
+TEST(CliSim, AFailedIdentifyNamesTheReadItStoppedAt) {
+    testsupport::LogCapture log;
+    const Simulated sim("FJ", {"--fault", "silent", "--fault-on", "2"});
+    ASSERT_TRUE(sim.Ready());
+    const CliRun run = sim.Run({"probe"});
+    EXPECT_EQ(run.status, cli::kExitNoController);
+    const size_t error = run.err.rfind("vantrel-cli: ");
+    ASSERT_NE(error, std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("FJ: could not read firmware date", error), std::string::npos) << run.err;
+}
+
 // On a line that loses answers, a full read keeps the value just typed for a register that did not
 // answer; only a value the controller reported back may count as taken.
 TEST(CliSim, WriteOnALossyLineReportsWhatWasNotTaken) {

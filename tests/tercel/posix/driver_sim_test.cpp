@@ -1,5 +1,5 @@
-// The driver against the simulated controller and a scripted line: the answers' check byte, and a stale
-// answer left on the line.
+// The driver against the simulated controller and a scripted line: the answers' check byte, damaged
+// answers, and a stale answer left on the line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +90,45 @@ TEST_F(TercelDriverSim, RepeatedAnswersWithAnUnknownCheckByteAreTaken) {
     // The identity, then two answers for each of the 55 registers; the line about it once.
     EXPECT_EQ(Count(log, "[TX] 0x2B "), 1u + 2 * 55);
     EXPECT_EQ(Count(log, "Tercel: the controller's answers carry a check byte we do not recognise"), 1u);
+}
+
+// A controller that seals its answers with the command sum has a damaged answer asked for once more,
+// never a third time, and the register left unread. One whose check byte is its own is asked three
+// times when its answers keep differing, and the register is left unread too.
+TEST_F(TercelDriverSim, DamagedAnswersAreLeftUnread) {
+    const auto reference = Reference();  // the identity carried the command sum
+    Tercel::Marks().registersRead.clear();
+    {
+        testsupport::TempDir dir;
+        testsupport::SimProcess garbling("Tercel", dir.Path(), {"--fault", "garble", "--seed", "7"});
+        ASSERT_TRUE(SerialPort::Instance().Open(garbling.PortName(), driver_.GetBaudRate()));
+        testsupport::LogCapture log;
+        driver_.ReadAll();
+        for (const auto& [key, value] : ShownValues()) {
+            SCOPED_TRACE(text::WideToUtf8(key));
+            uint16_t address = 0;
+            if (!Tercel::ParseRegisterKey(key, address)) continue;
+            EXPECT_FALSE(value.read);
+            EXPECT_EQ(value.text, reference.at(key).text);  // nothing damaged was taken
+        }
+        EXPECT_EQ(Count(log, "[TX] 0x2B "), 2u * 55);
+    }
+
+    Reset();
+    testsupport::ScriptedLine line;
+    ASSERT_TRUE(line.Ok());
+    ASSERT_TRUE(SerialPort::Instance().Open(line.Device(), driver_.GetBaudRate()));
+    std::thread controller([&line] {
+        for (const uint8_t value : {10, 11, 12}) {  // register 2, its check byte never the sum
+            line.Answer(9, {0x2B, 0x00, value, 0x00, 0x00});
+            line.Join();
+        }
+    });
+    testsupport::LogCapture log;
+    EXPECT_FALSE(Tercel::ReadOneRegister(2, "Config"));
+    controller.join();
+    EXPECT_FALSE(Tercel::RegisterWasRead(2));
+    EXPECT_EQ(Count(log, "[TX] 0x2B "), 3u);
 }
 
 // A late answer left on the line would be taken for the next register's; it is thrown away first.
