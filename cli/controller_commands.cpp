@@ -374,6 +374,9 @@ int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& fi
     context.createBackupsFolder =
         std::filesystem::weakly_canonical(file.parent_path(), ignored) ==
         std::filesystem::weakly_canonical(datafiles::BackupsFolder(context), ignored);
+    // Asked again: a file may have appeared there while the controller was read.
+    if (const std::string why = ReplaceProblem(file, force); !why.empty())
+        return Fail(io, kExitRefused, text::PathToUtf8(file) + ": " + why);
     io.prompter.SetSaveFile(file);
     if (!datafiles::SaveBackup(context)) {
         const std::string why = io.prompter.LastMessageText();

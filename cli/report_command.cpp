@@ -279,6 +279,9 @@ int ReportCommand(const ConnectOptions& connect, const ReportOptions& options, C
     }
 
     std::string reason;
+    // Asked again: a file may have appeared there while the controller was read.
+    if (const std::string why = ReplaceProblem(options.out, options.force); !why.empty())
+        return Fail(io, kExitRefused, out + ": " + why);
     if (!WriteFileAtomically(options.out, Html(facts, tabs, faults, against ? &*against : nullptr), &reason))
         return Fail(io, kExitRefused, "the report was not written to " + out + ": " + reason);
     Out(io) << out << '\n';
