@@ -365,7 +365,7 @@ int BackupCommand(const ConnectOptions& connect, const std::filesystem::path& fi
     const session::ReadOutcome state = session::ReadState(connection.Family());
     if (!state.AllRead())
         return Fail(io, kExitNotConfirmed,
-                    "no backup written: " + std::to_string(state.unread.size() + state.unreadGroups.size()) +
+                    "no backup written: " + std::to_string(state.NeverRead()) +
                         " value(s) were not read from the controller; check the cable and try again");
     datafiles::DataFileContext context = ContextFor(connection.Family());
     context.customerName = customer;

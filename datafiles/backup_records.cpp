@@ -383,7 +383,7 @@ void CheckEv48400cValues(std::vector<DataRecord>& records) {
         // again afterwards.
         if (!records[i].damage.empty()) continue;
         for (const auto& entry : entries) {
-            if (entry.key != L"motorPeakSpeed" || !entry.maxValue || !entry.setter) continue;
+            if (entry.key != EV48400C::kMotorPeakSpeedKey || !entry.maxValue || !entry.setter) continue;
             try {
                 entry.setter(entry.owner, text::WideToUtf8(entry.maxValue(entry.owner)));
             } catch (...) {

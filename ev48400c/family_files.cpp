@@ -20,7 +20,6 @@ namespace EV48400C {
 namespace {
 
 constexpr size_t kProfileSectionBuffer = 4096;
-constexpr std::wstring_view kMotorPeakSpeedKey = L"motorPeakSpeed";
 
 using ValueTexts = std::map<std::wstring, std::string>;
 

@@ -13,6 +13,9 @@
 
 namespace EV48400C {
 
+// The motor's maximum speed, which limits the speed of every gear.
+inline constexpr std::wstring_view kMotorPeakSpeedKey = L"motorPeakSpeed";
+
 // After an edit of the motor's maximum speed, brings the gear speeds above it down to it. True when
 // the key is the one with that limit and both groups have been read.
 bool ApplyCrossGroupLimit(std::wstring_view key);

@@ -41,7 +41,7 @@ void KeepControllerValues(Family family) {
     // Judged now, on the entries shown now: an edit may later show entries this read never asked
     // for (a Tercel speed response mode), which does not make what was read here any less whole.
     const ReadOutcome state = ReadState(family);
-    if (const size_t unread = state.unread.size() + state.unreadGroups.size(); unread > 0)
+    if (const size_t unread = state.NeverRead(); unread > 0)
         return LastRead().DropBackupPart(
             std::to_string(unread) + (unread == 1 ? " value was" : " values were") +
             " not read from the controller in this connection, and a backup holds only values the "

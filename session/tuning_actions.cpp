@@ -76,7 +76,7 @@ WriteOutcome WritePendingChanges(Family family) {
 
 std::wstring BackupRefusalText(Family family) {
     const ReadOutcome state = ReadState(family);
-    const size_t count = state.unread.size() + state.unreadGroups.size();
+    const size_t count = state.NeverRead();
     if (count == 0) return {};
     return L"The backup was not saved: " + std::to_wstring(count) +
            (count == 1 ? L" value was" : L" values were") +

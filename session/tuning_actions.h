@@ -23,6 +23,8 @@ struct ReadOutcome {
     // last read.
     std::vector<const ParamEntry*> notReadAgain;
 
+    // The values never given in this connection: entries, and groups counted as one each.
+    size_t NeverRead() const { return unread.size() + unreadGroups.size(); }
     bool AllRead() const {
         return portOpen && unread.empty() && unreadGroups.empty() && notReadAgain.empty();
     }
